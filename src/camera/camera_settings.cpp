@@ -1,0 +1,216 @@
+// The camera's settings file: read on every open and by the console's mode buttons, written when
+// the configuration changes or the camera stops. Keys are read and written in one fixed order.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "camera/main_camera.h"
+#include "camera/settings_file.h"
+
+namespace {
+
+// A configured number and where it lives in the file.
+struct SettingKey {
+  const char* section;
+  const char* key;
+  const char* defaultText;
+  int32_t CMainCamera::*intValue;
+  float CMainCamera::*floatValue;
+};
+
+constexpr SettingKey Int(const char* section, const char* key, const char* def,
+                         int32_t CMainCamera::*member) {
+  return {section, key, def, member, nullptr};
+}
+constexpr SettingKey Float(const char* section, const char* key, const char* def,
+                           float CMainCamera::*member) {
+  return {section, key, def, nullptr, member};
+}
+
+const SettingKey kBrightnessKeys[] = {
+    Int("setting", "exposure", "1000", &CMainCamera::exposure),
+    Int("setting", "gain", "300", &CMainCamera::gain),
+    Int("setting", "gamma", "50", &CMainCamera::gamma),
+    Int("setting", "vflip", "1", &CMainCamera::vflip),
+    Int("setting", "hflip", "1", &CMainCamera::hflip),
+};
+
+const SettingKey kAngleAndAdjustmentKeys[] = {
+    Float("zeroAngle", "zeroAngle", "0", &CMainCamera::zeroAngle),
+    Float("zeroAngle", "leftImageWidthFromTeePosition", "0",
+          &CMainCamera::leftImageWidthFromTeePosition),
+    Float("zeroAngle", "rightImageWidthFromTeePosition", "0",
+          &CMainCamera::rightImageWidthFromTeePosition),
+    Float("HAngleAdj", "shotAngleAdj", "0.0", &CMainCamera::shotAngleAdj),
+    Float("HAngleAdj", "angleAdj", "0.0", &CMainCamera::m_HAngleAdjForPlus),
+    Float("HAngleAdj", "angleAdjForPutter", "0.0", &CMainCamera::m_HAngleAdjForPlusForPutter),
+    Float("VAngleAdj", "driver", "0.0", &CMainCamera::m_VAngleDriverAdjForMulti),
+    Float("VAngleAdj", "iron", "0.0", &CMainCamera::m_VAngleIronAdjForMulti),
+    Float("VAngleAdj", "angleDriverAdj", "0.0", &CMainCamera::m_VAngleDriverAdjForPlus),
+    Float("VAngleAdj", "angleIronAdj", "3.0", &CMainCamera::m_VAngleIronAdjForPlus),
+    Float("SpeedAdj", "speed", "0.0", &CMainCamera::m_speedAdjForMulti),
+    Float("SpeedAdj", "speedPutting", "0.0", &CMainCamera::m_speedPuttingAdjForMulti),
+    Float("SideSpinAdj", "spin", "0.0", &CMainCamera::m_sideSpinAdjForMulti),
+    Float("SideSpinAdj", "spin_slice", "0.0", &CMainCamera::m_sideSpinAdjForMulti_Slice),
+    Int("SideSpinAdj", "secondImgIndexForSideSpin", "2", &CMainCamera::secondImgIndexForSideSpin),
+    Float("SideSpinAdj", "spin_plus", "0.0", &CMainCamera::m_sideSpinAdjForPlus),
+    Float("BackSpinAdj", "spin", "0.0", &CMainCamera::m_backSpinAdjForMulti),
+    Int("SensorSetting", "isRightHand", "-1", &CMainCamera::isRightHand),
+    Int("SensorSetting", "autoGain", "0", &CMainCamera::autoGain),
+    Int("SensorSetting", "driverReady", "0", &CMainCamera::driverReady),
+};
+
+struct AreaKey {
+  const char* section;
+  CRectT ClubAreas::*area;
+};
+
+const AreaKey kAreaKeys[] = {
+    {"driverArea", &ClubAreas::driverArea},
+    {"ironArea", &ClubAreas::ironArea},
+    {"ironArea_Rough", &ClubAreas::ironArea_Rough},
+    {"ironArea_Bunker", &ClubAreas::ironArea_Bunker},
+    {"putterArea", &ClubAreas::putterArea},
+};
+
+void ReadKeys(CMainCamera& camera, const SettingsFile& file, const auto& keys) {
+  for (const SettingKey& k : keys) {
+    if (k.intValue != nullptr) {
+      camera.*k.intValue = file.ReadInt(k.section, k.key, k.defaultText);
+    } else {
+      camera.*k.floatValue = file.ReadFloat(k.section, k.key, k.defaultText);
+    }
+  }
+}
+
+void WriteKeys(const CMainCamera& camera, const SettingsFile& file, const auto& keys) {
+  for (const SettingKey& k : keys) {
+    if (k.intValue != nullptr) {
+      file.WriteInt(k.section, k.key, camera.*k.intValue);
+    } else {
+      file.WriteFloat(k.section, k.key, camera.*k.floatValue);
+    }
+  }
+}
+
+// The ball-direction mode keeps its own copy of the points, so switching modes never disturbs
+// the light-check layout.
+const char* PointSection(const CMainCamera& camera) {
+  return camera.m_ballDirectionMode ? "zigArea_adj_ball" : "zigArea";
+}
+
+// A point must leave room for a whole light-check box inside the window; negative values pass.
+void ReadPoint(const SettingsFile& file, const char* section, const char* xKey, const char* yKey,
+               const CWhiteNum& table, CRectT& point) {
+  const int32_t x = file.ReadInt(section, xKey, "0");
+  const int32_t y = file.ReadInt(section, yKey, "0");
+  point.m_x = std::min(x, table.m_width - table.m_ballSizeX);
+  point.m_y = std::min(y, table.m_height - table.m_ballSizeY);
+  point.m_width = table.m_ballSizeX;
+  point.m_height = table.m_ballSizeY;
+}
+
+// The point keys: "x%d%d"/"y%d%d" for zig column i row j, "x%d"/"y%d" for mat point k.
+template <typename Visit>
+void ForEachPointKey(CMainCamera& camera, Visit visit) {
+  char xKey[16];
+  char yKey[16];
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      std::snprintf(xKey, sizeof xKey, "x%d%d", i, j);
+      std::snprintf(yKey, sizeof yKey, "y%d%d", i, j);
+      visit(xKey, yKey, camera.m_zigPoints[i * 3 + j]);
+    }
+  }
+  for (int k = 0; k < kMatPointCount; ++k) {
+    std::snprintf(xKey, sizeof xKey, "x%d", k);
+    std::snprintf(yKey, sizeof yKey, "y%d", k);
+    visit(xKey, yKey, camera.m_matPoints[k]);
+  }
+}
+
+float MeterRatio(int32_t meter, int32_t sensorType) {
+  const bool gameCamera = sensorType == SENSOR_MAIN || sensorType == SENSOR_SIDE;
+  const float scale = gameCamera ? 2.07f : 2.42f;
+  const float markerDistance = gameCamera ? 42.0f : 67.0f;
+  return static_cast<float>(meter) * scale / markerDistance;
+}
+
+}  // namespace
+
+std::string CMainCamera::SettingsPath() const {
+  return (std::filesystem::path(m_workingDirectory) / m_settingsFileName).string();
+}
+
+void CMainCamera::SetSettingsLocation(const char* workingDirectory, const char* fileName) {
+  std::snprintf(m_workingDirectory, sizeof m_workingDirectory, "%s", workingDirectory);
+  std::snprintf(m_settingsFileName, sizeof m_settingsFileName, "%s", fileName);
+}
+
+void CMainCamera::ReadSettings() {
+  const SettingsFile file(SettingsPath());
+  ReadKeys(*this, file, kBrightnessKeys);
+  // The flips are fixed by the mounting; a value in the file never reaches the camera.
+  vflip = 0;
+  hflip = 0;
+
+  const char* pointSection = PointSection(*this);
+  ForEachPointKey(*this, [&](const char* xKey, const char* yKey, CRectT& point) {
+    ReadPoint(file, pointSection, xKey, yKey, m_whiteNum, point);
+  });
+
+  for (const AreaKey& k : kAreaKeys) {
+    CRectT& area = m_areas.*k.area;
+    area.m_x = file.ReadInt(k.section, "x", "0");
+    area.m_y = file.ReadInt(k.section, "y", "0");
+    area.m_width = file.ReadInt(k.section, "width", "60");
+    area.m_height = file.ReadInt(k.section, "height", "60");
+  }
+
+  cameraPosition.x = file.ReadInt("cameraPosition", "x", "0");
+  cameraPosition.y = file.ReadInt("cameraPosition", "y", "0");
+
+  SetMeter(file.ReadInt("meterForImageRatio", "meter", "67"));
+  ReadKeys(*this, file, kAngleAndAdjustmentKeys);
+}
+
+void CMainCamera::WriteSettings() {
+  const SettingsFile file(SettingsPath());
+  vflip = 0;
+  hflip = 0;
+  WriteKeys(*this, file, kBrightnessKeys);
+
+  const char* pointSection = PointSection(*this);
+  ForEachPointKey(*this, [&](const char* xKey, const char* yKey, CRectT& point) {
+    file.WriteInt(pointSection, xKey, point.m_x);
+    file.WriteInt(pointSection, yKey, point.m_y);
+  });
+
+  for (const AreaKey& k : kAreaKeys) {
+    const CRectT& area = m_areas.*k.area;
+    file.WriteInt(k.section, "x", area.m_x);
+    file.WriteInt(k.section, "y", area.m_y);
+    file.WriteInt(k.section, "width", area.m_width);
+    file.WriteInt(k.section, "height", area.m_height);
+  }
+
+  file.WriteInt("cameraPosition", "x", cameraPosition.x);
+  file.WriteInt("cameraPosition", "y", cameraPosition.y);
+  // The ratio is derived from the meter on every read, so only the meter is stored.
+  file.WriteInt("meterForImageRatio", "meter", meter);
+  WriteKeys(*this, file, kAngleAndAdjustmentKeys);
+}
+
+void CMainCamera::WriteGainOnly() {
+  SettingsFile(SettingsPath()).WriteInt("setting", "gain", gain);
+}
+
+void CMainCamera::SetMeter(int32_t newMeter) {
+  meter = newMeter;
+  meterForImageRatio = MeterRatio(meter, SensorType);
+}
+
+float CMainCamera::ScaleFactor() const {
+  return SensorType == SENSOR_MAIN || SensorType == SENSOR_SIDE ? 2.07f : 2.42f;
+}

@@ -1,0 +1,4 @@
+#include "camera/main_camera.h"
+
+CMainCamera::CMainCamera() = default;
+CMainCamera::~CMainCamera() = default;

@@ -1,0 +1,171 @@
+// The camera object: everything that belongs to one camera. It is the hub every subsystem works
+// on; each subsystem defines its member operations in its own folder and keeps its state in its
+// own group below.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "camera/frame_buffers.h"
+#include "platform/relaxed.h"
+#include "watch/ball_records.h"
+#include "watch/club_type.h"
+#include "watch/rect.h"
+#include "watch/white_num.h"
+
+struct ShotResultRecord;
+using ResultCallback = void (*)(ShotResultRecord* record);
+
+inline constexpr int kZigPointCount = 6;  // two columns of three rows
+inline constexpr int kMatPointCount = 4;
+inline constexpr int kBallRecordCount = 100;
+inline constexpr int kPathSize = 512;  // working directory and settings file name
+
+enum SensorTypeCode : int32_t { SENSOR_MAIN = 0, SENSOR_SIDE = 1, SENSOR_CHECK_VIEW = 2 };
+
+struct IntPoint {
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+// The five club areas from the settings file and their copies moved with the capture window.
+struct ClubAreas {
+  CRectT driverArea;
+  CRectT driverAreaShifted;
+  CRectT ironArea;
+  CRectT ironAreaShifted;
+  CRectT ironArea_Rough;
+  CRectT ironAreaShifted_Rough;
+  CRectT ironArea_Bunker;
+  CRectT ironAreaShifted_Bunker;
+  CRectT putterArea;
+  CRectT putterAreaShifted;
+};
+
+class CMainCamera {
+ public:
+  CMainCamera();
+  virtual ~CMainCamera();
+  CMainCamera(const CMainCamera&) = delete;
+  CMainCamera& operator=(const CMainCamera&) = delete;
+
+  // ---- settings file (camera/camera_settings.cpp)
+  void ReadSettings();
+  void WriteSettings();
+  void WriteGainOnly();
+  void SetMeter(int32_t newMeter);
+  float ScaleFactor() const;
+  // Where the settings file lives: working directory joined with the file name.
+  std::string SettingsPath() const;
+  void SetSettingsLocation(const char* workingDirectory, const char* fileName);
+
+  // ---- ball finder (watch/ball_finder.cpp)
+  CRectT GetClubArea(int32_t clubType) const;
+  bool IsBallAt(const CRectT* rect, int32_t halfHeight, int32_t halfWidth,
+                const uint8_t* image = nullptr) const;
+  bool FindBall(const CRectT* searchRect = nullptr, const uint8_t* image = nullptr,
+                CRectT* outRect = nullptr);
+  bool IsTriggered(CRectT* rect, int32_t clubType);
+  bool AreaHasBall(int32_t clubType);
+
+  // The frame the watch looks at when no image is given.
+  const uint8_t* LiveFrame() const { return m_buffers.live.get(); }
+  int32_t FrameWidth() const { return m_whiteNum.m_width; }
+  int32_t FrameHeight() const { return m_whiteNum.m_height; }
+
+  // ---- frame buffers (allocated at the first open)
+  FrameBuffers m_buffers;
+
+  // ---- brightness
+  int32_t exposure = 1000;
+  int32_t gain = 300;
+  int32_t gamma = 50;
+  int32_t vflip = 1;
+  int32_t hflip = 1;
+
+  // ---- club and watch results
+  platform::Relaxed<int32_t> m_clubType = CLUB_DRIVER;
+  ClubAreas m_areas;
+  CRectT m_foundBallArea;  // the ball at rest
+  CRectT m_triggerArea;    // the strip the struck ball enters first
+  CRectT m_ballCheckArea;  // where the shot analysis searches
+
+  // ---- shot analysis records and results
+  CBalls m_balls[kBallRecordCount];
+  float m_speed = kNotMeasured;
+  float m_VAngle = kNotMeasured;
+  float m_HAngle = kNotMeasured;
+  CRectT m_ballAreaForHAngle;
+  float m_sideSpin = kNotMeasured;
+  float m_speed2 = kNotMeasured;
+  float m_backSpin = kNotMeasured;
+
+  // ---- light check points and results
+  CRectT m_zigPoints[kZigPointCount];  // column i, row j at index i * 3 + j
+  CCheckLight m_zigCheck[kZigPointCount];
+  CRectT m_matPoints[kMatPointCount];
+  CCheckLight m_matCheck[kMatPointCount];
+
+  // ---- operator modes set by the console
+  platform::Relaxed<uint8_t> m_lightCheckMode = 0;
+  platform::Relaxed<uint8_t> m_viewFront = 0;
+  platform::Relaxed<uint8_t> m_clubAreaMode = 0;
+
+  // ---- location and identity
+  char m_workingDirectory[kPathSize] = {};
+  IntPoint cameraPosition;  // added to the capture window origin on the sensor
+  char m_settingsFileName[kPathSize] = {};
+  ResultCallback m_resultCallbacks[2] = {nullptr, nullptr};
+  int32_t meter = 67;  // pixels between the two ball-direction markers
+  float meterForImageRatio = 2.4f;
+  int32_t SensorType = SENSOR_MAIN;
+  CMainCamera* m_peer = nullptr;
+
+  CWhiteNum m_whiteNum;
+
+  // ---- capture window placement
+  platform::Relaxed<bool> m_windowMoved = false;
+  float zeroAngle = 0.0f;
+  float leftImageWidthFromTeePosition = 0.0f;
+  float rightImageWidthFromTeePosition = 0.0f;
+  int32_t m_windowShiftX = 0;  // home origin minus current origin
+  int32_t m_windowShiftY = 0;
+  platform::Relaxed<uint8_t> m_ballDirectionMode = 0;  // points live in zigArea_adj_ball
+
+  // ---- adjustment values
+  float shotAngleAdj = 0.0f;
+  float m_HAngleAdjForPlus = 0.0f;
+  float m_HAngleAdjForPlusForPutter = 0.0f;
+  float m_VAngleDriverAdjForMulti = 0.0f;
+  float m_VAngleIronAdjForMulti = 0.0f;
+  float m_VAngleDriverAdjForPlus = 0.0f;
+  float m_VAngleIronAdjForPlus = 3.0f;
+  float m_speedAdjForMulti = 0.0f;
+  float m_speedPuttingAdjForMulti = 0.0f;
+  float m_sideSpinAdjForMulti = 0.0f;
+  float m_sideSpinAdjForMulti_Slice = 0.0f;
+  int32_t secondImgIndexForSideSpin = 2;
+  float m_sideSpinAdjForPlus = 0.0f;
+  float m_backSpinAdjForMulti = 0.0f;
+
+  // ---- sensor settings
+  int32_t autoGain = 0;      // 1 = automatic gain
+  int32_t isRightHand = -1;  // -1 both, 1 right-handed, 0 left-handed
+  int32_t driverReady = 0;   // ready speed of the ball watch
+
+ private:
+  // One scan position of the finder: the core box and neighbours, then the edge refinement.
+  bool ScanForBlob(const CRectT& search, int32_t exclusionType, const uint8_t* image,
+                   CRectT& blob) const;
+  bool PassesBlobTests(int32_t x, int32_t y, const uint8_t* image, CRectT& blob) const;
+  void RefineBlobEdges(const uint8_t* image, CRectT& blob) const;
+  void SetBallCheckArea(const CRectT& blob);
+  void ClearWatchResults();
+};
+
+// The side camera differs only in how it opens (its model name, settings file and reference image).
+class CSideCamera : public CMainCamera {
+ public:
+  CSideCamera() = default;
+  ~CSideCamera() override = default;
+};
