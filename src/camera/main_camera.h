@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "camera/capture_state.h"
 #include "camera/frame_buffers.h"
 #include "platform/relaxed.h"
 #include "watch/ball_records.h"
 #include "watch/club_type.h"
 #include "watch/rect.h"
+#include "watch/watch_state.h"
 #include "watch/white_num.h"
 
 struct ShotResultRecord;
@@ -68,6 +70,23 @@ class CMainCamera {
   bool IsTriggered(CRectT* rect, int32_t clubType);
   bool AreaHasBall(int32_t clubType);
 
+  // ---- open, capture thread, window moves (camera/: open, capture, window placement)
+  // Declarations of the capture subsystem go here.
+  void CentreWindowOnBall();
+  void ReturnWindowHome();
+  void RaiseWindow();
+
+  // ---- gain, flips, brightness and light check (camera/)
+  // Declarations of the brightness subsystem go here.
+  void ApplyGain(int32_t value);
+  void MeasureLight();
+
+  // ---- club-area classification and per-frame watch (watch/)
+  // Declarations of the watch subsystem go here.
+  // One watch step per captured frame; -1000 reports a frame rate too low for shots.
+  int32_t WatchFrame();
+  void NotifyNotReady();
+
   // The frame the watch looks at when no image is given.
   const uint8_t* LiveFrame() const { return m_buffers.live.get(); }
   int32_t FrameWidth() const { return m_whiteNum.m_width; }
@@ -75,6 +94,8 @@ class CMainCamera {
 
   // ---- frame buffers (allocated at the first open)
   FrameBuffers m_buffers;
+  CaptureState m_capture;
+  WatchState m_watch;
 
   // ---- brightness
   int32_t exposure = 1000;

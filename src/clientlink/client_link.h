@@ -1,0 +1,48 @@
+// The sensor's side of the link with the golf client: the shared block and the messages the
+// sensor sends. Every payload is written at offset 0 of the block right before its message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace clientlink {
+
+inline constexpr uint32_t kMessage = 8024;
+inline constexpr size_t kSharedBlockSize = 40960;
+inline constexpr const char* kSharedBlockName = "varnok_sensor_key";
+inline constexpr const char* kClientWindow = "VarnokGolf_Client";
+inline constexpr const char* kSensorWindow = "VarnokGolfV";
+
+enum Code : uint32_t {
+  CODE_CLUB_SELECTION = 7100,
+  CODE_SHOT_RESULT = 7101,
+  CODE_BALL_READY = 7102,
+  CODE_BALL_NOT_READY = 7103,
+  CODE_STATUS_QUERY = 7106,
+  CODE_BOTH_CAPTURING = 7107,
+  CODE_MAIN_NOT_CAPTURING = 7108,
+  CODE_SIDE_NOT_CAPTURING = 7109,
+  CODE_CLOSE = 7112,
+  CODE_AREA_FLAGS = 7113,
+  CODE_FLIGHT_PATH = 7114,
+};
+
+// Creates and maps the block once per process; later calls return the first outcome.
+bool EnsureSharedBlock();
+// The mapped block, or nullptr when it was never created or creating it failed.
+uint8_t* SharedBlock();
+
+// Posts a message to the client window; never blocks. A missing client loses it.
+void PostToClient(uint32_t code, int64_t lParam);
+// Sends a message and waits (bounded) for the client's answer; false when nobody answered.
+bool SendToClient(uint32_t code, int64_t lParam);
+
+// Writes the five area flags into the block and posts 7113; nothing without a block.
+void PostAreaFlags(const uint8_t flags[5]);
+
+// Every message the sensor emits is also shown to the tap, if one is installed (tests, the
+// headless runner). Called on the sending thread; must not block.
+using MessageTap = void (*)(uint32_t code, int64_t lParam, void* context);
+void SetMessageTap(MessageTap tap, void* context);
+
+}  // namespace clientlink
