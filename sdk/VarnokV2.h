@@ -13,7 +13,9 @@
 extern "C" {
 #endif
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(VARNOK_BUILDING_LIBRARY)
+#define VARNOK_API __declspec(dllexport)
+#elif defined(_WIN32)
 #define VARNOK_API __declspec(dllimport)
 #else
 #define VARNOK_API __attribute__((visibility("default")))

@@ -71,21 +71,63 @@ class CMainCamera {
   bool AreaHasBall(int32_t clubType);
 
   // ---- open, capture thread, window moves (camera/: open, capture, window placement)
-  // Declarations of the capture subsystem go here.
+  // Model name, settings file and reference image of one open variant.
+  struct OpenVariant;
+  // Opens as the main camera (CSideCamera::Open: as the side camera): finds the camera by its
+  // model name, reads the settings, allocates the buffers once and starts the capture thread.
+  // A failure still writes the settings file.
+  bool Open(const char* workingDirectory, int32_t sensorType);
+  bool OpenAs(const OpenVariant& variant, const char* workingDirectory, int32_t sensorType);
+  // Ends the capture thread (which closes the camera) and writes the settings file.
+  void Stop();
+  // Restarts streaming on the capture thread that still runs, paused by another window.
+  bool ReOpen();
+  // ROI, fixed controls, window home, exposure, gain, gamma, flips and start of streaming.
+  bool StartStreaming();
+  // Logs a camera fault and starts the updater; the process then exits. Returns only when the
+  // updater cannot be started.
+  void CameraError(int32_t reason);
+  void CaptureThreadBody();
+  // One pass of the capture loop, one frame; false when the loop is to be left.
+  bool CaptureOnePass();
+  // Clears the run flag and waits for an earlier capture thread to close its camera and end.
+  void EndCaptureThread();
   void CentreWindowOnBall();
   void ReturnWindowHome();
   void RaiseWindow();
+  // The tee reference rectangle, moved with the window while it is centred on the ball.
+  CRectT TeeReferenceRect() const;
 
   // ---- gain, flips, brightness and light check (camera/)
-  // Declarations of the brightness subsystem go here.
   void ApplyGain(int32_t value);
+  // The gain the camera reports (it moves by itself while automatic gain is on).
+  int32_t ReadReportedGain() const;
+  void SetVerticalFlip(int32_t v);
+  void SetHorizontalFlip(int32_t h);
+  // The operator's gain; exposure and gamma go back to the table defaults; writes the settings.
+  void ApplyBrightness(int32_t gainValue);
+  // atOpen: all ten points enabled and the zig results hidden; else the six zig points enabled.
+  void LayOutLightCheckPoints(bool atOpen);
+  // One measurement of the ten light-check boxes on the live frame.
   void MeasureLight();
+  // The live frame becomes the reference image, in memory and in its file.
+  bool SaveReferenceImage();
+  void LoadReferenceImage(const char* path);
 
   // ---- club-area classification and per-frame watch (watch/)
   // Declarations of the watch subsystem go here.
   // One watch step per captured frame; -1000 reports a frame rate too low for shots.
   int32_t WatchFrame();
+  // Readiness reports, run every frame: ready while BALL_READY, not ready otherwise.
+  void NotifyReady();
   void NotifyNotReady();
+  // 1 starts a club-area classification, 0 suppresses it (putter); one frame of it.
+  void StartClassification(int32_t value);
+  void ClassifyStep();
+  // Zeroes the live frame, the shot frame store and the analysis work buffers.
+  void ClearFrames();
+  // The shot analysis (analysis/): an AnalysisOutcome.
+  int32_t AnalyseShot();
 
   // The frame the watch looks at when no image is given.
   const uint8_t* LiveFrame() const { return m_buffers.live.get(); }
@@ -106,6 +148,7 @@ class CMainCamera {
 
   // ---- club and watch results
   platform::Relaxed<int32_t> m_clubType = CLUB_DRIVER;
+  platform::Relaxed<int32_t> m_clubCode = 0;  // the client's last club selection (7100)
   ClubAreas m_areas;
   CRectT m_foundBallArea;  // the ball at rest
   CRectT m_triggerArea;    // the strip the struck ball enters first
@@ -189,4 +232,5 @@ class CSideCamera : public CMainCamera {
  public:
   CSideCamera() = default;
   ~CSideCamera() override = default;
+  bool Open(const char* workingDirectory, int32_t sensorType);
 };

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "clientlink/block_records.h"
+#include "clientlink/shot_result_record.h"
+
 namespace clientlink {
 
 inline constexpr uint32_t kMessage = 8024;
@@ -12,6 +15,8 @@ inline constexpr size_t kSharedBlockSize = 40960;
 inline constexpr const char* kSharedBlockName = "varnok_sensor_key";
 inline constexpr const char* kClientWindow = "VarnokGolf_Client";
 inline constexpr const char* kSensorWindow = "VarnokGolfV";
+// How long a send waits for the client before the capture thread carries on without it.
+inline constexpr int kSendTimeoutMs = 2000;
 
 enum Code : uint32_t {
   CODE_CLUB_SELECTION = 7100,
@@ -34,11 +39,19 @@ uint8_t* SharedBlock();
 
 // Posts a message to the client window; never blocks. A missing client loses it.
 void PostToClient(uint32_t code, int64_t lParam);
-// Sends a message and waits (bounded) for the client's answer; false when nobody answered.
+// Sends a message and waits up to kSendTimeoutMs for the client's answer. True when the client
+// answered or when there is no client (the message vanishes, as if delivered); false when a
+// client exists but did not answer in time, so it may still be reading the block.
 bool SendToClient(uint32_t code, int64_t lParam);
 
 // Writes the five area flags into the block and posts 7113; nothing without a block.
 void PostAreaFlags(const uint8_t flags[5]);
+// Writes the record into the block and sends 7101 with 36. False when there is no block (nothing
+// sent) or the client did not answer: the caller then leaves the block alone (no flight path).
+bool SendShotResult(const ShotResultRecord& record);
+// Writes the path into the block and posts 7114 with the count of valid points (0-1500); points
+// past the count are sent as zero. Nothing without a block.
+void PostFlightPath(const FlightPathRecord& path, int32_t validPoints);
 
 // Every message the sensor emits is also shown to the tap, if one is installed (tests, the
 // headless runner). Called on the sending thread; must not block.

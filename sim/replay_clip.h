@@ -1,0 +1,28 @@
+// Loads the frames of one recorded shot directory (the headerless frame dumps of a shot record)
+// for a replay session.
+#pragma once
+
+#include <string>
+
+#include "frame_clock.h"
+#include "session_plan.h"
+
+namespace sim {
+
+// Copies of the background played before the shot, enough for the watch to classify the ball,
+// centre the window and declare it ready.
+inline constexpr int kReplayLeadFrames = 1200;
+
+// Reads image_prev_c.bmp (the background) and the frames that follow it. False with a reason
+// when a file is missing or its size is not that of a square frame.
+bool LoadReplayClip(const std::string& dir, ReplayClip& clip, std::string& error);
+
+// The recorded frame shown at frame k of the replay (k < 0: the background).
+const std::vector<uint8_t>& ReplayFrame(const ReplayClip& clip, int64_t k);
+
+// When the plan replays at frame n (simulated time t) of the camera, writes that recorded frame
+// into the width x height window (top-left part, the rest black) and returns true.
+bool PlayReplay(const SessionPlan& plan, CameraRole role, const FrameClock& clock, int64_t n,
+                double t, uint8_t* out, int width, int height);
+
+}  // namespace sim

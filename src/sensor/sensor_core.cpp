@@ -1,0 +1,200 @@
+#include "sensor/sensor_core.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "VarnokV2.h"
+#include "clientlink/client_link.h"
+#include "platform/debug_output.h"
+#include "sensor/camera_modes.h"
+
+namespace {
+
+constexpr const char* kPutterFlagFile = "putter.txt";
+constexpr auto kClubSelectionPause = std::chrono::milliseconds(100);
+
+// The result callbacks are plain function pointers, so they reach the core through this.
+SensorCore* g_core = nullptr;
+
+// Club codes of the client: 0 driver, 1 to 11 irons, 12 putter; others keep the club type.
+constexpr int64_t kPutterClubCode = 12;
+
+}  // namespace
+
+SensorCore::SensorCore(std::string workingDirectory)
+    : workingDirectory_(std::move(workingDirectory)) {
+  g_core = this;
+}
+
+SensorCore::~SensorCore() {
+  if (started_ && !shutDown_) Shutdown();
+  if (g_core == this) g_core = nullptr;
+}
+
+void SensorCore::SetRecordObserver(RecordObserver observer, void* context) {
+  observer_ = observer;
+  observerContext_ = context;
+}
+
+std::string SensorCore::PutterFlagPath() const {
+  return (std::filesystem::path(workingDirectory_) / kPutterFlagFile).string();
+}
+
+bool SensorCore::OpenBoth() {
+  // The main camera first: its open creates the shared block the client waits for.
+  const bool mainOpen = main_.Open(workingDirectory_.c_str(), SENSOR_MAIN);
+  if (!mainOpen) platform::OutputDebugStringA("Check camera(1) line/usb(-1)\n");
+  const bool sideOpen = side_.Open(workingDirectory_.c_str(), SENSOR_SIDE);
+  if (!sideOpen) platform::OutputDebugStringA("Check camera(2) line/usb(-1)\n");
+  return mainOpen && sideOpen;
+}
+
+void SensorCore::WireCameras() {
+  main_.m_resultCallbacks[0] = &SensorCore::OnMainRecord;
+  // The side camera shares the installation's choices with the main camera.
+  side_.autoGain = main_.autoGain;
+  side_.isRightHand = main_.isRightHand;
+  side_.secondImgIndexForSideSpin = main_.secondImgIndexForSideSpin;
+  side_.driverReady = main_.driverReady;
+  side_.m_resultCallbacks[1] = &SensorCore::OnSideRecord;
+  main_.m_peer = &side_;
+  side_.m_peer = &main_;
+  side_.WriteSettings();
+}
+
+bool SensorCore::Start() {
+  started_ = true;
+  const bool bothOpen = OpenBoth();
+  WireCameras();
+
+  // The last club the client chose was the putter: start putting at once.
+  if (std::filesystem::exists(PutterFlagPath())) {
+    for (CMainCamera* camera :
+         {static_cast<CMainCamera*>(&main_), static_cast<CMainCamera*>(&side_)}) {
+      camera->m_clubType = CLUB_PUTTER;
+      camera->StartClassification(0);
+    }
+  }
+
+  listener_.Start(&SensorCore::OnClientCode, this);
+  return bothOpen;
+}
+
+bool SensorCore::ReconnectTick() {
+  if (VarnokGetNumOfConnectedCameras() < 2) return false;
+  main_.Stop();
+  side_.Stop();
+  return OpenBoth();
+}
+
+bool SensorCore::BothCapturing() const {
+  return main_.m_capture.m_capture != 0 && side_.m_capture.m_capture != 0;
+}
+
+void SensorCore::HandleClientCode(uint32_t code, int64_t lParam) {
+  switch (code) {
+    case clientlink::CODE_CLUB_SELECTION:
+      SelectClub(lParam);
+      break;
+    case clientlink::CODE_STATUS_QUERY:
+      AnswerStatusQuery();
+      break;
+    case clientlink::CODE_CLOSE:
+      RequestClose();
+      break;
+    default:
+      platform::DebugPrintf("-> client code %u ignored <-\n", code);
+      break;
+  }
+}
+
+void SensorCore::SelectClub(int64_t lParam) {
+  std::error_code ignored;
+  std::filesystem::remove(PutterFlagPath(), ignored);
+  CMainCamera* cameras[] = {&main_, &side_};
+  for (CMainCamera* camera : cameras) SelectCameraMode(*camera, CameraMode::Game);
+
+  // The code travels as a window parameter: taken unsigned, anything unknown keeps the club.
+  const auto clubCode = static_cast<uint32_t>(lParam);
+  int32_t clubType = -1;
+  if (clubCode == 0) {
+    clubType = CLUB_DRIVER;
+  } else if (clubCode <= 11) {
+    clubType = CLUB_IRON;
+  } else if (clubCode == kPutterClubCode) {
+    clubType = CLUB_PUTTER;
+    // Remembered so that the next start begins with the putter.
+    std::ofstream(PutterFlagPath(), std::ios::binary);
+  }
+  for (CMainCamera* camera : cameras) {
+    if (clubType >= 0) camera->m_clubType = clubType;
+    camera->m_clubCode = static_cast<int32_t>(clubCode);
+  }
+
+  std::this_thread::sleep_for(kClubSelectionPause);
+  const int32_t classify = main_.m_clubType == CLUB_PUTTER ? 0 : 1;
+  for (CMainCamera* camera : cameras) camera->StartClassification(classify);
+  std::this_thread::sleep_for(kClubSelectionPause);
+  for (CMainCamera* camera : cameras) {
+    camera->m_watch.m_ballState = BALL_EMPTY;
+    camera->m_watch.m_foundCount = 0;
+    camera->m_watch.m_lostCount = 0;
+  }
+}
+
+void SensorCore::AnswerStatusQuery() {
+  const bool mainCapturing = main_.m_capture.m_capture != 0;
+  const bool sideCapturing = side_.m_capture.m_capture != 0;
+  if (!mainCapturing) clientlink::PostToClient(clientlink::CODE_MAIN_NOT_CAPTURING, 0);
+  if (!sideCapturing) clientlink::PostToClient(clientlink::CODE_SIDE_NOT_CAPTURING, 0);
+  if (mainCapturing && sideCapturing) clientlink::PostToClient(clientlink::CODE_BOTH_CAPTURING, 0);
+}
+
+void SensorCore::RequestClose() {
+  {
+    std::lock_guard lock(closeMutex_);
+    closeRequested_ = true;
+  }
+  closeAsked_.notify_all();
+}
+
+bool SensorCore::WaitForCloseRequest(int64_t timeoutMs) {
+  std::unique_lock lock(closeMutex_);
+  return closeAsked_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [this] { return closeRequested_; });
+}
+
+void SensorCore::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  listener_.Stop();
+  main_.Stop();
+  side_.Stop();
+  std::error_code ignored;
+  std::filesystem::remove(PutterFlagPath(), ignored);
+}
+
+void SensorCore::Notify(int32_t sensorType, const ShotResultRecord& record) {
+  if (observer_ != nullptr) observer_(sensorType, record, observerContext_);
+}
+
+void SensorCore::OnMainRecord(ShotResultRecord* record) {
+  if (g_core != nullptr && record != nullptr) g_core->Notify(SENSOR_MAIN, *record);
+}
+
+void SensorCore::OnSideRecord(ShotResultRecord* record) {
+  if (record == nullptr) return;
+  platform::DebugPrintf("속도-(사이드 카메라) : %f\n", static_cast<double>(record->m_speed));
+  platform::DebugPrintf("좌우각-(사이드 카메라) : %f\n", static_cast<double>(record->m_HAngle));
+  platform::DebugPrintf("상하각-(사이드 카메라) : %f\n", static_cast<double>(record->m_VAngle));
+  platform::DebugPrintf("사이드 스핀-(사이드 카메라) : %f\n",
+                        static_cast<double>(record->m_sideSpin));
+  platform::DebugPrintf("백 스핀-(사이드 카메라) : %f\n", static_cast<double>(record->m_backSpin));
+  if (g_core != nullptr) g_core->Notify(SENSOR_SIDE, *record);
+}
+
+void SensorCore::OnClientCode(uint32_t code, int64_t lParam, void* context) {
+  static_cast<SensorCore*>(context)->HandleClientCode(code, lParam);
+}

@@ -1,0 +1,162 @@
+// Posting and sending over real endpoints: what arrives, what vanishes, and that a receiver which
+// does not read or does not answer never holds the sender.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "clientlink/client_link.h"
+#include "link_sandbox.h"
+#include "platform/message_delivery.h"
+#include "platform/message_endpoint.h"
+
+namespace {
+
+struct Received {
+  std::vector<platform::Message> messages;
+};
+
+int64_t Collect(const platform::Message& message, void* context) {
+  static_cast<Received*>(context)->messages.push_back(message);
+  return 40 + static_cast<int64_t>(message.wParam);
+}
+
+// Serves until `count` messages arrived or the endpoint has nothing more to give.
+void Drain(platform::MessageEndpoint* endpoint, Received* received, size_t count) {
+  while (received->messages.size() < count && endpoint->ServeOnce(1000, Collect, received) > 0) {
+  }
+}
+
+std::vector<uint32_t> Codes(const Received& received) {
+  std::vector<uint32_t> codes;
+  for (const platform::Message& message : received.messages) codes.push_back(message.wParam);
+  return codes;
+}
+
+TEST(MessageDelivery, PostsArriveWholeAndInOrder) {
+  platform::MessageEndpoint client;
+  ASSERT_TRUE(client.Open(clientlink::kClientWindow));
+  clientlink::PostToClient(clientlink::CODE_BALL_READY, 3);
+  clientlink::PostToClient(clientlink::CODE_BALL_NOT_READY, 0);
+  clientlink::PostToClient(clientlink::CODE_FLIGHT_PATH, -1);
+  Received received;
+  Drain(&client, &received, 3);
+  ASSERT_EQ(received.messages.size(), 3u);
+  EXPECT_EQ(Codes(received), (std::vector<uint32_t>{7102, 7103, 7114}));
+  for (const platform::Message& message : received.messages) {
+    EXPECT_EQ(message.message, clientlink::kMessage);
+  }
+  EXPECT_EQ(received.messages[0].lParam, 3);
+  EXPECT_EQ(received.messages[2].lParam, -1);
+}
+
+TEST(MessageDelivery, SendReturnsTheReceiversAnswer) {
+  platform::MessageEndpoint client;
+  ASSERT_TRUE(client.Open(clientlink::kClientWindow));
+  Received received;
+  std::thread serving([&] { Drain(&client, &received, 1); });
+  int64_t answer = 0;
+  const platform::Message message{clientlink::kMessage, clientlink::CODE_SHOT_RESULT, 36};
+  EXPECT_EQ(platform::SendEndpointMessage(clientlink::kClientWindow, message, 10000, &answer),
+            platform::SendOutcome::kAnswered);
+  serving.join();
+  EXPECT_EQ(answer, 40 + 7101);
+}
+
+TEST(MessageDelivery, WithoutAClientMessagesVanishAndTheSensorCarriesOn) {
+  platform::Message message{clientlink::kMessage, clientlink::CODE_BALL_READY, 1};
+  EXPECT_FALSE(platform::PostEndpointMessage(clientlink::kClientWindow, message));
+  EXPECT_EQ(platform::SendEndpointMessage(clientlink::kClientWindow, message, 10000, nullptr),
+            platform::SendOutcome::kNoReceiver);
+  // As if delivered: the caller goes on to the flight path.
+  EXPECT_TRUE(clientlink::SendToClient(clientlink::CODE_SHOT_RESULT, 36));
+
+  // A socket file left by a client that died is no client either.
+  linktest::LeaveStaleEndpoint(clientlink::kClientWindow);
+  EXPECT_FALSE(platform::PostEndpointMessage(clientlink::kClientWindow, message));
+  EXPECT_TRUE(clientlink::SendToClient(clientlink::CODE_SHOT_RESULT, 36));
+}
+
+// The client's queue fills up; every further post returns at once and is lost.
+TEST(MessageDelivery, PostToAClientThatNeverReadsNeverBlocks) {
+  platform::MessageEndpoint client;
+  ASSERT_TRUE(client.Open(clientlink::kClientWindow));
+  int taken = 0;
+  int lost = 0;
+  const platform::Message message{clientlink::kMessage, clientlink::CODE_BALL_NOT_READY, 0};
+  for (int i = 0; i < 5000; ++i) {
+    (platform::PostEndpointMessage(clientlink::kClientWindow, message) ? taken : lost)++;
+  }
+  EXPECT_GT(taken, 0);
+  EXPECT_GT(lost, 0);
+  // Once it reads again, what was queued arrives.
+  Received received;
+  Drain(&client, &received, 1);
+  EXPECT_EQ(Codes(received), std::vector<uint32_t>{7103});
+}
+
+// The client takes the shot result but never answers: the send gives up and says so, and the
+// caller must leave the block alone.
+TEST(MessageDelivery, SendToAClientThatNeverAnswersGivesUp) {
+  ASSERT_TRUE(clientlink::EnsureSharedBlock());
+  platform::MessageEndpoint client;
+  ASSERT_TRUE(client.Open(clientlink::kClientWindow));
+  EXPECT_FALSE(clientlink::SendToClient(clientlink::CODE_SHOT_RESULT, 36));
+  EXPECT_FALSE(clientlink::SendShotResult(ShotResultRecord{}));
+  // A full queue is a client that does not read: the send fails at once.
+  const platform::Message message{clientlink::kMessage, clientlink::CODE_BALL_NOT_READY, 0};
+  while (platform::PostEndpointMessage(clientlink::kClientWindow, message)) {
+  }
+  EXPECT_EQ(platform::SendEndpointMessage(clientlink::kClientWindow, message, 60000, nullptr),
+            platform::SendOutcome::kNoAnswer);
+}
+
+struct Tapped {
+  std::vector<uint32_t> codes;
+};
+
+void TapCode(uint32_t code, int64_t, void* context) {
+  static_cast<Tapped*>(context)->codes.push_back(code);
+}
+
+// Without a block the payload codes are not sent at all; the others still are.
+void SendEveryKindWithoutABlock() {
+  Tapped tapped;
+  clientlink::SetMessageTap(TapCode, &tapped);
+  const uint8_t flags[5] = {1, 0, 0, 0, 0};
+  clientlink::PostAreaFlags(flags);
+  const bool shotSent = clientlink::SendShotResult(ShotResultRecord{});
+  clientlink::PostFlightPath(clientlink::FlightPathRecord{}, 10);
+  clientlink::PostToClient(clientlink::CODE_BALL_READY, 0);
+  const bool right = !shotSent && clientlink::SharedBlock() == nullptr &&
+                     tapped.codes == std::vector<uint32_t>{clientlink::CODE_BALL_READY};
+  std::exit(right ? 0 : 1);
+}
+
+// In a fresh process, since the block is made once per process.
+TEST(MessageDeliveryDeathTest, WithoutABlockOnlyThePlainCodesGoOut) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(SendEveryKindWithoutABlock(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(MessageEndpoint, ALiveEndpointCannotBeTakenAStaleOneCan) {
+  linktest::LeaveStaleEndpoint(clientlink::kClientWindow);
+  platform::MessageEndpoint first;
+  ASSERT_TRUE(first.Open(clientlink::kClientWindow));
+  platform::MessageEndpoint second;
+  EXPECT_FALSE(second.Open(clientlink::kClientWindow));
+  first.Close();
+  EXPECT_TRUE(second.Open(clientlink::kClientWindow));
+}
+
+TEST(MessageEndpoint, ADirectoryOthersCanEnterIsRefused) {
+  ASSERT_EQ(::chmod(linktest::LinkSandbox::Directory().c_str(), 0755), 0);
+  platform::MessageEndpoint client;
+  EXPECT_FALSE(client.Open(clientlink::kClientWindow));
+  ASSERT_EQ(::chmod(linktest::LinkSandbox::Directory().c_str(), 0700), 0);
+  EXPECT_TRUE(client.Open(clientlink::kClientWindow));
+}
+
+}  // namespace

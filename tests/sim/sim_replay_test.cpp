@@ -1,0 +1,105 @@
+// Replay of recorded shot directories, and the shipped demo installation.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "installation.h"
+#include "replay_clip.h"
+#include "session_plan.h"
+#include "sim_component.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A shot directory whose frames are filled with distinct values: background 10, then 20, 30, ...
+void WriteShotDir(const fs::path& dir, int shot_frames, int side) {
+  fs::create_directories(dir);
+  std::vector<std::string> names = {"image_prev_c.bmp", "image_prev_b.bmp", "image_prev_a.bmp",
+                                    "image_prev.bmp"};
+  for (int k = 0; k < shot_frames; ++k) names.push_back("image_" + std::to_string(k) + ".bmp");
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::ofstream out(dir / names[i], std::ios::binary);
+    const std::string frame(static_cast<size_t>(side) * side, static_cast<char>(10 * (i + 1)));
+    out << frame;
+  }
+}
+
+TEST(Replay, PlaysBackgroundThenTheRecordedFramesInBothCameras) {
+  const fs::path root = fs::temp_directory_path() / "varnok_replay_test";
+  fs::remove_all(root);
+  WriteShotDir(root / "main", 5, 320);
+  WriteShotDir(root / "side", 5, 320);
+  sim::SessionPlan plan;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSessionScript(
+      "fps free\nreplay " + (root / "main").string() + " " + (root / "side").string() + "\n", plan,
+      error))
+      << error;
+  sim::SimComponent component(std::move(plan), true);
+  for (int id = 0; id < 2; ++id) {
+    ASSERT_EQ(component.Open(id), 0);
+    ASSERT_EQ(component.SetRoi(id, 320, 320, 1, 3), 0);
+    ASSERT_EQ(component.StartCapture(id), 0);
+  }
+  std::vector<uint8_t> frame(320 * 320);
+  std::vector<int> seen[2];
+  const int total = sim::kReplayLeadFrames + 12;
+  for (int n = 0; n < total; ++n) {
+    for (int id = 0; id < 2; ++id) {
+      ASSERT_EQ(component.Read(id, frame.data(), 320 * 320, 1000), 0);
+      if (n >= sim::kReplayLeadFrames - 2) seen[id].push_back(frame[12345]);
+    }
+  }
+  const std::vector<int> expected = {10, 10, 20, 30, 40, 50, 60, 70, 80, 90, 90, 90, 90, 90};
+  EXPECT_EQ(seen[0], expected);
+  EXPECT_EQ(seen[1], expected);
+  fs::remove_all(root);
+}
+
+TEST(Replay, RefusesMissingOrOddFrames) {
+  const fs::path root = fs::temp_directory_path() / "varnok_replay_bad";
+  fs::remove_all(root);
+  WriteShotDir(root / "short", 0, 320);
+  WriteShotDir(root / "odd", 3, 320);
+  std::ofstream(root / "odd" / "image_1.bmp", std::ios::binary) << std::string(1000, 'x');
+  sim::ReplayClip clip;
+  std::string error;
+  EXPECT_FALSE(sim::LoadReplayClip((root / "short").string(), clip, error));
+  EXPECT_NE(error.find("image_0.bmp"), std::string::npos) << error;
+  EXPECT_FALSE(sim::LoadReplayClip((root / "odd").string(), clip, error));
+  EXPECT_NE(error.find("image_1.bmp"), std::string::npos) << error;
+  fs::remove_all(root);
+}
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(DemoData, SettingsFilesAreThoseOfTheInstallationAndScriptsParse) {
+  const fs::path demo(KESTRIX_DEMO_DIR);
+  for (const auto role : {sim::CameraRole::kMain, sim::CameraRole::kSide}) {
+    EXPECT_EQ(ReadFile(demo / sim::SettingsFileName(role)),
+              sim::SettingsFileText(sim::InstallCamera(role)))
+        << "regenerate with: kestrix-sim settings --out data/demo";
+  }
+  int scripts = 0;
+  for (const auto& entry : fs::directory_iterator(demo)) {
+    if (entry.path().extension() != ".txt") continue;
+    SCOPED_TRACE(entry.path().string());
+    sim::SessionPlan plan;
+    std::string error;
+    EXPECT_TRUE(sim::ParseSessionScript(ReadFile(entry.path()), plan, error)) << error;
+    ++scripts;
+  }
+  EXPECT_GE(scripts, 9);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// Session scripts: what they accept, what they refuse (with the line), the truth lines they make
+// and the frame times they give.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frame_clock.h"
+#include "scene_snapshot.h"
+#include "session_plan.h"
+#include "truth_log.h"
+
+namespace {
+
+TEST(SessionScript, ReadsTheDirectivesOfTheExample) {
+  const char* text =
+      "fps 500                       # frame rate\n"
+      "cameras swap\n"
+      "seed 7\n"
+      "at 0.5 place iron 20 -10\n"
+      "at 2.0 shot speed=45 hla=2.5 vla=18 backspin=6000 sidespin=-300 hand=right path=1.5\n"
+      "at 3.0 remove\n"
+      "at 4.0 swing hand=left\n"
+      "at 5.0 fail main read 0.2\n"
+      "at 6.0 light 0.7\n"
+      "end 10\n";
+  sim::SessionPlan plan;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSessionScript(text, plan, error)) << error;
+  EXPECT_FALSE(plan.free_run);
+  EXPECT_EQ(plan.fps, 500);
+  EXPECT_TRUE(plan.swapped);
+  EXPECT_EQ(plan.seed, 7u);
+  EXPECT_EQ(plan.end_t, 10);
+  ASSERT_EQ(plan.events.size(), 6u);
+  EXPECT_EQ(plan.events[1].spot, sim::Spot::kIron);
+  EXPECT_NEAR(plan.events[1].rest.x, sim::RestCentre(sim::Spot::kIron).x + 20, 1e-9);
+  EXPECT_EQ(sim::TruthLine(plan.events[1]),
+            "{\"t\":2.0,\"kind\":\"shot\",\"area\":\"iron\",\"hand\":\"right\",\"speed\":45.0,"
+            "\"hla\":2.5,\"vla\":18.0,\"backspin\":6000,\"sidespin\":-300,\"path\":1.5}");
+  EXPECT_FALSE(plan.events[3].strike.right_hand);
+
+  sim::SceneSnapshot s;
+  sim::SceneAt(plan, 1.0, s);
+  EXPECT_EQ(s.ball_count, 1);
+  sim::SceneAt(plan, 2.1, s);  // in flight
+  EXPECT_EQ(s.ball_count, 1);
+  EXPECT_GT(s.balls[0].z, sim::kBallRadiusMm);
+  sim::SceneAt(plan, 6.5, s);
+  EXPECT_EQ(s.ball_count, 0);
+  EXPECT_EQ(s.light, 0.7);
+}
+
+TEST(SessionScript, RefusesBrokenLinesWithTheirNumber) {
+  struct Case {
+    const char* text;
+    const char* where;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"fsp 500\n", "line 1", "unknown directive"},
+      {"fps\n", "line 1", "fps"},
+      {"fps -3\n", "line 1", "fps"},
+      {"\n# comment\ncameras 3\n", "line 3", "cameras"},
+      {"seed x\n", "line 1", "seed"},
+      {"at 1 place tea\n", "line 1", "tea"},
+      {"at 1 place iron 5\n", "line 1", "offset"},
+      {"at 2 place iron\nat 1 remove\n", "line 2", "backwards"},
+      {"at 1 shot speed=40\n", "line 1", "without a ball"},
+      {"at 0 place tee\nat 1 shot hla=2\n", "line 2", "speed="},
+      {"at 0 place tee\nat 1 shot speed=500\n", "line 2", "speed must lie"},
+      {"at 0 place tee\nat 1 shot speed=40 spin=3\n", "line 2", "unknown key"},
+      {"at 0 place tee\nat 1 shot speed=4e\n", "line 2", "number"},
+      {"at 1 swing hand=both\n", "line 1", "hand"},
+      {"at 1 fail top read 1\n", "line 1", "main or side"},
+      {"at 1 fail main read\n", "line 1", "duration"},
+      {"at 1 fail main slow 100 1\nat 1.5 fail main slow 50\n", "line 2", "overlap"},
+      {"at 1 light -1\n", "line 1", "light"},
+      {"at x place tee\n", "line 1", "time"},
+      {"replay /nonexistent/a /nonexistent/b\n", "line 1", "cannot read"},
+      {"end 0\n", "line 1", "end"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    sim::SessionPlan plan;
+    std::string error;
+    EXPECT_FALSE(sim::ParseSessionScript(c.text, plan, error));
+    EXPECT_EQ(error.rfind(c.where, 0), 0u) << error;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  }
+}
+
+TEST(SessionScript, ShotStrikesTheNamedOrLatestBall) {
+  sim::SessionPlan plan;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSessionScript(
+      "at 0 place tee\nat 0 place rough\nat 1 shot speed=30\nat 2 shot speed=30 area=tee\n"
+      "at 3 swing\n",
+      plan, error))
+      << error;
+  EXPECT_EQ(plan.events[2].spot, sim::Spot::kRough);
+  EXPECT_EQ(plan.events[3].spot, sim::Spot::kTee);
+  EXPECT_EQ(sim::TruthLine(plan.events[4]),
+            "{\"t\":3.0,\"kind\":\"swing\",\"area\":\"tee\",\"hand\":\"right\",\"path\":0.0}");
+}
+
+TEST(FrameClock, FrameTimesFollowTheRateAndSlowPeriods) {
+  sim::SessionPlan plan;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSessionScript("fps 100\nat 1.0 fail side slow 10 0.5\n", plan, error));
+  const sim::FrameClock main(plan, sim::CameraRole::kMain), side(plan, sim::CameraRole::kSide);
+  EXPECT_DOUBLE_EQ(main.TimeOf(250), 2.5);
+  EXPECT_EQ(main.LatestAt(2.505), 250);
+  EXPECT_EQ(main.FirstAtOrAfter(2.505), 251);
+  EXPECT_DOUBLE_EQ(side.TimeOf(100), 1.0);
+  EXPECT_DOUBLE_EQ(side.TimeOf(101), 1.1);
+  EXPECT_DOUBLE_EQ(side.TimeOf(105), 1.5);
+  EXPECT_DOUBLE_EQ(side.TimeOf(106), 1.51);
+  EXPECT_EQ(side.LatestAt(1.25), 102);
+  EXPECT_EQ(side.LatestAt(-1), -1);
+}
+
+TEST(SessionScript, IdleBayIsTwoCamerasPacedAt500) {
+  const sim::SessionPlan plan = sim::IdleBayPlan();
+  EXPECT_EQ(plan.camera_count, 2);
+  EXPECT_FALSE(plan.free_run);
+  EXPECT_EQ(plan.fps, 500);
+  EXPECT_TRUE(plan.events.empty());
+}
+
+}  // namespace

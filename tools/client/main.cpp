@@ -1,0 +1,131 @@
+// kestrix-client: the reference golf client. It owns the client endpoint, maps the shared block
+// as soon as the sensor has made it, prints every message it receives as one JSON line and can
+// send the sensor the client's codes.
+#include <signal.h>
+#include <time.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "client_options.h"
+#include "client_transcript.h"
+#include "clientlink/client_link.h"
+#include "platform/message_delivery.h"
+#include "platform/message_endpoint.h"
+#include "platform/shared_block.h"
+
+namespace {
+
+constexpr int kBlockPollMs = 100;
+
+volatile sig_atomic_t stopRequested = 0;
+
+void OnSignal(int) {
+  stopRequested = 1;
+}
+
+double NowSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+struct Session {
+  const uint8_t* block = nullptr;
+  long printed = 0;
+  clienttool::ReceivedMessage received;
+};
+
+void TryOpenBlock(Session* session) {
+  if (session->block == nullptr) {
+    session->block =
+        platform::OpenSharedBlock(clientlink::kSharedBlockName, clientlink::kSharedBlockSize);
+  }
+}
+
+int64_t Handle(const platform::Message& message, void* context) {
+  auto* session = static_cast<Session*>(context);
+  if (message.message != clientlink::kMessage) {
+    std::fprintf(stderr, "kestrix-client: message %u dropped\n",
+                 static_cast<unsigned>(message.message));
+    return 0;
+  }
+  if (clienttool::CarriesPayload(message.wParam)) TryOpenBlock(session);
+  // The payload first: the sensor may overwrite it with its next message.
+  clienttool::CaptureMessage(message.wParam, message.lParam, session->block, &session->received);
+  const std::string line = clienttool::FormatTranscriptLine(session->received);
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fflush(stdout);
+  session->printed++;
+  return 1;
+}
+
+void InstallSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: the wait returns so the loop sees the request
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  clienttool::ClientOptions options;
+  if (!clienttool::ParseClientOptions(argc, argv, &options)) {
+    clienttool::PrintClientUsage();
+    return 2;
+  }
+  if (options.help) {
+    clienttool::PrintClientUsage();
+    return 0;
+  }
+  InstallSignals();
+
+  platform::MessageEndpoint endpoint;
+  if (!endpoint.Open(clientlink::kClientWindow)) {
+    std::fprintf(stderr, "kestrix-client: cannot own the endpoint %s\n", clientlink::kClientWindow);
+    return 2;
+  }
+  auto session = std::make_unique<Session>();
+  TryOpenBlock(session.get());
+
+  // The timeout covers the whole run, sends included.
+  const double deadline =
+      options.timeoutSeconds >= 0.0 ? NowSeconds() + options.timeoutSeconds : -1.0;
+  int status = 0;
+  for (const clienttool::OutgoingCode& send : options.sends) {
+    platform::Message message;
+    message.message = clientlink::kMessage;
+    message.wParam = send.code;
+    message.lParam = send.lParam;
+    int64_t answer = 0;
+    const platform::SendOutcome outcome = platform::SendEndpointMessage(
+        clientlink::kSensorWindow, message, clientlink::kSendTimeoutMs, &answer);
+    if (outcome != platform::SendOutcome::kAnswered) {
+      std::fprintf(
+          stderr, "kestrix-client: the sensor %s code %u\n",
+          outcome == platform::SendOutcome::kNoReceiver ? "is not there for" : "did not answer",
+          static_cast<unsigned>(send.code));
+      status = 1;
+    }
+  }
+
+  while (stopRequested == 0 && (options.count < 0 || session->printed < options.count)) {
+    int waitMs = kBlockPollMs;
+    if (deadline >= 0.0) {
+      const double left = deadline - NowSeconds();
+      if (left <= 0.0) {
+        if (options.count >= 0) status = 1;  // fewer messages than asked for
+        break;
+      }
+      if (left * 1000.0 < waitMs) waitMs = static_cast<int>(left * 1000.0) + 1;
+    }
+    TryOpenBlock(session.get());
+    endpoint.ServeOnce(waitMs, Handle, session.get());
+  }
+  return status;
+}
