@@ -1,13 +1,12 @@
 #include "platform/restart_handoff.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace platform {
@@ -20,9 +19,26 @@ constexpr const char* kArgCount = "KESTRIX_RESTART_ARGC";
 constexpr const char* kArgPrefix = "KESTRIX_RESTART_ARG";
 constexpr int kMaxArguments = 256;
 
+// Reads a /proc file whole. Plain reads, since a process that ends while its file is read makes
+// the read fail (ESRCH), which a stream would turn into an exception.
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string text;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got > 0) {
+      text.append(chunk, static_cast<size_t>(got));
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      if (got < 0) text.clear();
+      break;
+    }
+  }
+  ::close(fd);
+  return text;
 }
 
 bool ParseNumber(const char* text, unsigned long long& out) {

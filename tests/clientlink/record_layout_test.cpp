@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "clientlink/client_link.h"
-#include "link_sandbox.h"
+#include "support/link_sandbox.h"
 #include "platform/message_endpoint.h"
 
 namespace {

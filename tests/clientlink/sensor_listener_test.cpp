@@ -15,7 +15,7 @@
 
 #include "clientlink/client_link.h"
 #include "clientlink/sensor_listener.h"
-#include "link_sandbox.h"
+#include "support/link_sandbox.h"
 #include "platform/message_delivery.h"
 #include "platform/message_endpoint.h"
 

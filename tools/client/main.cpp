@@ -18,6 +18,7 @@
 namespace {
 
 constexpr int kBlockPollMs = 100;
+constexpr double kSensorWaitSeconds = 5.0;
 
 volatile sig_atomic_t stopRequested = 0;
 
@@ -103,8 +104,17 @@ int main(int argc, char** argv) {
     message.wParam = send.code;
     message.lParam = send.lParam;
     int64_t answer = 0;
-    const platform::SendOutcome outcome = platform::SendEndpointMessage(
+    // A sensor that is still starting is waited for, within the timeout (or a few seconds).
+    const double sendDeadline = deadline >= 0.0 ? deadline : NowSeconds() + kSensorWaitSeconds;
+    platform::SendOutcome outcome = platform::SendEndpointMessage(
         clientlink::kSensorWindow, message, clientlink::kSendTimeoutMs, &answer);
+    while (outcome == platform::SendOutcome::kNoReceiver && stopRequested == 0 &&
+           NowSeconds() + kBlockPollMs / 1000.0 < sendDeadline) {
+      const timespec pause{0, kBlockPollMs * 1000000L};
+      nanosleep(&pause, nullptr);
+      outcome = platform::SendEndpointMessage(clientlink::kSensorWindow, message,
+                                              clientlink::kSendTimeoutMs, &answer);
+    }
     if (outcome != platform::SendOutcome::kAnswered) {
       std::fprintf(
           stderr, "kestrix-client: the sensor %s code %u\n",

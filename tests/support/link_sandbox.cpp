@@ -1,4 +1,4 @@
-#include "link_sandbox.h"
+#include "support/link_sandbox.h"
 
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -33,11 +33,11 @@ void RemoveSandbox() {
 }  // namespace
 
 void LinkSandbox::SetUp() {
-  char pattern[] = "/tmp/kestrix-linktest-XXXXXX";
+  char pattern[] = "/tmp/kestrix-test-XXXXXX";
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   directory = pattern;
   ::setenv("KESTRIX_ENDPOINT_DIR", pattern, 1);
-  const std::string block = "kestrix_linktest_" + std::to_string(::getpid());
+  const std::string block = "kestrix_test_" + std::to_string(::getpid());
   ::setenv("KESTRIX_SHM_NAME", block.c_str(), 1);
   std::atexit(RemoveSandbox);
 }
