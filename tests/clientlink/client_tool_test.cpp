@@ -13,9 +13,9 @@
 #include "client_options.h"
 #include "clientlink/client_link.h"
 #include "clientlink/sensor_listener.h"
-#include "support/link_sandbox.h"
 #include "platform/message_delivery.h"
 #include "platform/message_endpoint.h"
+#include "support/link_sandbox.h"
 
 namespace {
 

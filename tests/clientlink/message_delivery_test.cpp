@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "clientlink/client_link.h"
-#include "support/link_sandbox.h"
 #include "platform/message_delivery.h"
 #include "platform/message_endpoint.h"
+#include "support/link_sandbox.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "clientlink/client_link.h"
-#include "support/link_sandbox.h"
 #include "platform/message_endpoint.h"
+#include "support/link_sandbox.h"
 
 namespace {
 

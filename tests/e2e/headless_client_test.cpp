@@ -56,14 +56,18 @@ class HeadlessWithClient : public ::testing::Test {
   }
 };
 
-TEST_F(HeadlessWithClient, TheClientHearsReadyAndNotReadyAsABallComesAndGoes) {
-  Run("fps 200\ncameras 2\nseed 3\nat 0.5 place rough\nat 5.0 remove\n", 2);
+TEST_F(HeadlessWithClient, TheClientHearsAreasReadyAndNotReadyAsBallsComeAndGo) {
+  // Two balls: the areas are reported, nothing decided. With the bunker ball gone the rough is
+  // decided silently, ready once both cameras agree, and withdrawn when that ball goes too.
+  Run("fps 200\ncameras 2\nseed 3\nat 0.5 place rough\nat 0.5 place bunker\n"
+      "at 3.0 remove bunker\nat 7.0 remove\n",
+      3);
   const auto client = Lines(dir.File("client.jsonl"));
   const auto sensor = Lines(dir.File("sensor.jsonl"));
-  // Decided silently as the rough; ready once both cameras agree, withdrawn when the ball goes.
-  ASSERT_EQ(client.size(), 2u) << test_support::ReadBytes(dir.File("client.err"));
-  EXPECT_EQ(client[0], "{\"code\":7102,\"clubType\":3}");
-  EXPECT_EQ(client[1], "{\"code\":7103}");
+  ASSERT_EQ(client.size(), 3u) << test_support::ReadBytes(dir.File("client.err"));
+  EXPECT_EQ(client[0], "{\"code\":7113,\"areas\":[0,0,0,1,1]}");
+  EXPECT_EQ(client[1], "{\"code\":7102,\"clubType\":3}");
+  EXPECT_EQ(client[2], "{\"code\":7103}");
   EXPECT_EQ(CountContaining(sensor, "\"kind\":\"club\",\"clubType\":3"), 1u)
       << test_support::ReadBytes(dir.File("sensor.jsonl"));
 }
