@@ -2,6 +2,7 @@
 // user-interface thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <thread>
 
@@ -13,6 +14,8 @@ inline constexpr int32_t kCaptureStatusLowFps = 9;  // the watch reported a fram
 
 // How many timed reads make one published frame-rate figure.
 inline constexpr int32_t kFpsBlockReads = 200;
+
+inline constexpr int32_t kNoModeRequest = -1;
 
 struct CaptureState {
   std::thread m_thread;                        // the capture thread, started by open
@@ -28,6 +31,11 @@ struct CaptureState {
   platform::Relaxed<int32_t> m_frameCount = 0;
   platform::Relaxed<int32_t> m_secondStart = 0;
   platform::Relaxed<int32_t> m_framesLastSecond = 0;
+
+  // An operator mode another thread asked for (a CameraMode value), or kNoModeRequest. The
+  // capture thread switches itself, so the settings it works from never change under it. Release
+  // and acquire hand the camera's fields over with the request and back with its completion.
+  std::atomic<int32_t> m_requestedMode{kNoModeRequest};
 
   // Average of 1000 / (ms spent in one frame read) over the last block of timed reads.
   platform::Relaxed<float> m_fpsForFrame2Frame = 0.0f;

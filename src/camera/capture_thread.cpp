@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "VarnokV2.h"
+#include "camera/camera_modes.h"
 #include "camera/frame_history.h"
 #include "camera/main_camera.h"
 #include "platform/milli_clock.h"
@@ -103,6 +104,7 @@ bool CMainCamera::CaptureOnePass() {
     NotifyNotReady();
     return true;
   }
+  ApplyRequestedCameraMode(*this);
   if (WatchFrame() == kWatchLowFps) {
     NotifyNotReady();
     state.m_statusCode = kCaptureStatusLowFps;

@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "VarnokV2.h"
+#include "camera/camera_modes.h"
 #include "clientlink/client_link.h"
 #include "platform/debug_output.h"
-#include "sensor/camera_modes.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ void SensorCore::SelectClub(int64_t lParam) {
   std::error_code ignored;
   std::filesystem::remove(PutterFlagPath(), ignored);
   CMainCamera* cameras[] = {&main_, &side_};
-  for (CMainCamera* camera : cameras) SelectCameraMode(*camera, CameraMode::Game);
+  for (CMainCamera* camera : cameras) RequestCameraMode(*camera, CameraMode::Game);
 
   // The code travels as a window parameter: taken unsigned, anything unknown keeps the club.
   const auto clubCode = static_cast<uint32_t>(lParam);

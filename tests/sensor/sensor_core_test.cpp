@@ -81,6 +81,25 @@ TEST_F(SensorCoreTest, ClubSelectionSetsClubTypeCodeAndThePutterFlag) {
   EXPECT_EQ(core.mainCamera().m_clubType, CLUB_IRON);
 }
 
+TEST_F(SensorCoreTest, ClubSelectionWhileCapturingSwitchesModesOnTheCaptureThreads) {
+  ASSERT_EQ(VarnokSimLoadScript("fps 200\ncameras 2\n"), 0);
+  SensorCore core(dir.path().string());
+  ASSERT_TRUE(core.Start());
+  core.mainCamera().m_lightCheckMode = 1;
+  core.sideCamera().m_clubAreaMode = 1;
+  // The settings are re-read and the points laid out while both watches run.
+  core.HandleClientCode(clientlink::CODE_CLUB_SELECTION, 5);
+  for (CMainCamera* camera : {static_cast<CMainCamera*>(&core.mainCamera()),
+                              static_cast<CMainCamera*>(&core.sideCamera())}) {
+    EXPECT_EQ(camera->m_lightCheckMode, 0);
+    EXPECT_EQ(camera->m_clubAreaMode, 0);
+    EXPECT_EQ(camera->m_capture.m_requestedMode.load(), kNoModeRequest);
+    EXPECT_EQ(camera->m_clubType, CLUB_IRON);
+    EXPECT_EQ(camera->m_clubCode, 5);
+  }
+  core.Shutdown();
+}
+
 TEST_F(SensorCoreTest, StartWiresTheSideCameraAndHonoursThePutterFlag) {
   test_support::WriteBytes(dir.File("setting_top.ini"),
                            "[SensorSetting]\r\nautoGain=0\r\nisRightHand=1\r\ndriverReady=1\r\n");
