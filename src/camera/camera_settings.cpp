@@ -17,20 +17,25 @@ struct SettingKey {
   const char* defaultText;
   int32_t CMainCamera::*intValue;
   float CMainCamera::*floatValue;
+  platform::Relaxed<int32_t> CMainCamera::*sharedValue;  // read by other threads too
 };
 
 constexpr SettingKey Int(const char* section, const char* key, const char* def,
                          int32_t CMainCamera::*member) {
-  return {section, key, def, member, nullptr};
+  return {section, key, def, member, nullptr, nullptr};
 }
 constexpr SettingKey Float(const char* section, const char* key, const char* def,
                            float CMainCamera::*member) {
-  return {section, key, def, nullptr, member};
+  return {section, key, def, nullptr, member, nullptr};
+}
+constexpr SettingKey Shared(const char* section, const char* key, const char* def,
+                            platform::Relaxed<int32_t> CMainCamera::*member) {
+  return {section, key, def, nullptr, nullptr, member};
 }
 
 const SettingKey kBrightnessKeys[] = {
     Int("setting", "exposure", "1000", &CMainCamera::exposure),
-    Int("setting", "gain", "300", &CMainCamera::gain),
+    Shared("setting", "gain", "300", &CMainCamera::gain),
     Int("setting", "gamma", "50", &CMainCamera::gamma),
     Int("setting", "vflip", "1", &CMainCamera::vflip),
     Int("setting", "hflip", "1", &CMainCamera::hflip),
@@ -53,12 +58,13 @@ const SettingKey kAngleAndAdjustmentKeys[] = {
     Float("SpeedAdj", "speedPutting", "0.0", &CMainCamera::m_speedPuttingAdjForMulti),
     Float("SideSpinAdj", "spin", "0.0", &CMainCamera::m_sideSpinAdjForMulti),
     Float("SideSpinAdj", "spin_slice", "0.0", &CMainCamera::m_sideSpinAdjForMulti_Slice),
-    Int("SideSpinAdj", "secondImgIndexForSideSpin", "2", &CMainCamera::secondImgIndexForSideSpin),
+    Shared("SideSpinAdj", "secondImgIndexForSideSpin", "2",
+           &CMainCamera::secondImgIndexForSideSpin),
     Float("SideSpinAdj", "spin_plus", "0.0", &CMainCamera::m_sideSpinAdjForPlus),
     Float("BackSpinAdj", "spin", "0.0", &CMainCamera::m_backSpinAdjForMulti),
-    Int("SensorSetting", "isRightHand", "-1", &CMainCamera::isRightHand),
-    Int("SensorSetting", "autoGain", "0", &CMainCamera::autoGain),
-    Int("SensorSetting", "driverReady", "0", &CMainCamera::driverReady),
+    Shared("SensorSetting", "isRightHand", "-1", &CMainCamera::isRightHand),
+    Shared("SensorSetting", "autoGain", "0", &CMainCamera::autoGain),
+    Shared("SensorSetting", "driverReady", "0", &CMainCamera::driverReady),
 };
 
 struct AreaKey {
@@ -78,6 +84,8 @@ void ReadKeys(CMainCamera& camera, const SettingsFile& file, const auto& keys) {
   for (const SettingKey& k : keys) {
     if (k.intValue != nullptr) {
       camera.*k.intValue = file.ReadInt(k.section, k.key, k.defaultText);
+    } else if (k.sharedValue != nullptr) {
+      camera.*k.sharedValue = file.ReadInt(k.section, k.key, k.defaultText);
     } else {
       camera.*k.floatValue = file.ReadFloat(k.section, k.key, k.defaultText);
     }
@@ -88,6 +96,8 @@ void WriteKeys(const CMainCamera& camera, const SettingsFile& file, const auto& 
   for (const SettingKey& k : keys) {
     if (k.intValue != nullptr) {
       file.WriteInt(k.section, k.key, camera.*k.intValue);
+    } else if (k.sharedValue != nullptr) {
+      file.WriteInt(k.section, k.key, camera.*k.sharedValue);
     } else {
       file.WriteFloat(k.section, k.key, camera.*k.floatValue);
     }

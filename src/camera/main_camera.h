@@ -141,7 +141,7 @@ class CMainCamera {
 
   // ---- brightness
   int32_t exposure = 1000;
-  int32_t gain = 300;
+  platform::Relaxed<int32_t> gain = 300;  // also applied by the capture thread when it centres
   int32_t gamma = 50;
   int32_t vflip = 1;
   int32_t hflip = 1;
@@ -179,11 +179,12 @@ class CMainCamera {
   char m_workingDirectory[kPathSize] = {};
   IntPoint cameraPosition;  // added to the capture window origin on the sensor
   char m_settingsFileName[kPathSize] = {};
-  ResultCallback m_resultCallbacks[2] = {nullptr, nullptr};
+  // Installed by start-up while the capture threads may already run.
+  platform::Relaxed<ResultCallback> m_resultCallbacks[2];
   int32_t meter = 67;  // pixels between the two ball-direction markers
   float meterForImageRatio = 2.4f;
   int32_t SensorType = SENSOR_MAIN;
-  CMainCamera* m_peer = nullptr;
+  platform::Relaxed<CMainCamera*> m_peer = nullptr;
 
   CWhiteNum m_whiteNum;
 
@@ -208,14 +209,15 @@ class CMainCamera {
   float m_speedPuttingAdjForMulti = 0.0f;
   float m_sideSpinAdjForMulti = 0.0f;
   float m_sideSpinAdjForMulti_Slice = 0.0f;
-  int32_t secondImgIndexForSideSpin = 2;
+  platform::Relaxed<int32_t> secondImgIndexForSideSpin = 2;
   float m_sideSpinAdjForPlus = 0.0f;
   float m_backSpinAdjForMulti = 0.0f;
 
   // ---- sensor settings
-  int32_t autoGain = 0;      // 1 = automatic gain
-  int32_t isRightHand = -1;  // -1 both, 1 right-handed, 0 left-handed
-  int32_t driverReady = 0;   // ready speed of the ball watch
+  // Start-up copies these from the main camera into the running side camera.
+  platform::Relaxed<int32_t> autoGain = 0;      // 1 = automatic gain
+  platform::Relaxed<int32_t> isRightHand = -1;  // -1 both, 1 right-handed, 0 left-handed
+  platform::Relaxed<int32_t> driverReady = 0;   // ready speed of the ball watch
 
  private:
   // One scan position of the finder: the core box and neighbours, then the edge refinement.

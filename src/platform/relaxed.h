@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <type_traits>
 
 namespace platform {
 
@@ -21,6 +22,7 @@ class Relaxed {
     return *this;
   }
   operator T() const noexcept { return load(); }  // NOLINT: reads like the plain field
+  T operator->() const noexcept requires std::is_pointer_v<T> { return load(); }
 
   T load() const noexcept { return value_.load(std::memory_order_relaxed); }
   void store(T value) noexcept { value_.store(value, std::memory_order_relaxed); }
