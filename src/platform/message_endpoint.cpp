@@ -158,6 +158,9 @@ int MessageEndpoint::ServeConnection(int fd, Handler handler, void* context) {
   header.msg_iov = &part;
   header.msg_iovlen = 1;
   const ssize_t got = ::recvmsg(fd, &header, MSG_DONTWAIT);
+  // A peer that closed without a byte only looked whether someone listens (another program's
+  // Open); every sender writes before it closes. One that is still there sent an empty packet.
+  if (got == 0 && (wait.revents & POLLHUP) != 0) return 0;
   if (got != static_cast<ssize_t>(kMessageBytes) || (header.msg_flags & MSG_TRUNC) != 0) {
     if ((header.msg_flags & MSG_TRUNC) != 0 || got > static_cast<ssize_t>(kMessageBytes)) {
       DebugPrintf("-> message dropped: packet longer than %zu bytes <-\n", kMessageBytes);

@@ -36,7 +36,8 @@ class MessageEndpoint {
   bool IsOpen() const { return listenFd_ >= 0; }
 
   // Waits up to timeoutMs (-1: no limit) for a connection and serves it. 1 when a message was
-  // handled, 0 when none (timeout, dropped packet), -1 once Wake was called.
+  // handled, 0 when none (timeout, dropped packet), -1 once Wake was called. A connection closed
+  // without a byte is a program looking for the endpoint and passes without a debug line.
   int ServeOnce(int timeoutMs, Handler handler, void* context);
 
   // Makes the current and every later ServeOnce return -1 until the next Open; callable from

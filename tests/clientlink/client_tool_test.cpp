@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -147,6 +149,52 @@ TEST(ClientTool, SendsTheClientsCodesAndPrintsTheAnswers) {
   const std::vector<std::pair<uint32_t, int64_t>> expected = {
       {7106, 0}, {7100, 12}, {7100, 3}, {7100, 20}, {7112, 0}};
   EXPECT_EQ(sensor.heard, expected);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// How a golf-client developer tries the link: one client listens, others send codes beside it.
+TEST(ClientTool, SendingWorksBesideAListeningClient) {
+  FakeSensor sensor;
+  clientlink::SensorListener listener;
+  ASSERT_TRUE(listener.Start(FakeSensor::OnClientCode, &sensor));
+  const std::string listenerErr = linktest::LinkSandbox::Directory() + "/listener.err";
+  ClientProcess listening("--count 3 --timeout 60 2> '" + listenerErr + "'");
+  ASSERT_TRUE(listening.Started());
+  ASSERT_TRUE(WaitForClient());
+
+  ClientProcess club("--send club 3");
+  EXPECT_EQ(club.Finish(), 0);
+  EXPECT_TRUE(club.Lines().empty());
+
+  // A run that wants to listen as well cannot share the endpoint and says so before sending.
+  ClientProcess session("--send close --timeout 5 2>&1");
+  EXPECT_EQ(session.Finish(), 2);
+  ASSERT_FALSE(session.Lines().empty());
+  EXPECT_NE(session.Lines().back().find("cannot own the endpoint VarnokGolf_Client"),
+            std::string::npos)
+      << session.Lines().back();
+  platform::MessageEndpoint probe;
+  EXPECT_FALSE(probe.Open(clientlink::kClientWindow));
+
+  // The sensor answers the status query to the endpoint's owner, the listening client.
+  ClientProcess status("--send status");
+  EXPECT_EQ(status.Finish(), 0);
+  EXPECT_TRUE(status.Lines().empty());
+  EXPECT_EQ(listening.Finish(), 0);
+  EXPECT_EQ(listening.Lines(), (std::vector<std::string>{"{\"code\":7103}\n", "{\"code\":7108}\n",
+                                                         "{\"code\":7109}\n"}));
+  listener.Stop();
+  const std::vector<std::pair<uint32_t, int64_t>> expected = {{7100, 3}, {7106, 0}};
+  EXPECT_EQ(sensor.heard, expected);
+  // Both looked whether the endpoint is taken; neither is a broken message to its owner.
+  const std::string err = ReadFile(listenerErr);
+  EXPECT_EQ(err.find("message dropped"), std::string::npos) << err;
 }
 
 TEST(ClientTool, FailuresShowInTheExitStatus) {

@@ -1,9 +1,14 @@
 // Posting and sending over real endpoints: what arrives, what vanishes, and that a receiver which
 // does not read or does not answer never holds the sender.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -149,6 +154,73 @@ TEST(MessageEndpoint, ALiveEndpointCannotBeTakenAStaleOneCan) {
   EXPECT_FALSE(second.Open(clientlink::kClientWindow));
   first.Close();
   EXPECT_TRUE(second.Open(clientlink::kClientWindow));
+}
+
+// A raw connection to an endpoint, to behave as none of our senders would.
+int ConnectTo(const char* window) {
+  const std::string path = linktest::EndpointFile(window);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Someone only looking for the endpoint connects and closes; that is no broken message, while
+// every connection that does not deliver one whole message still says why.
+TEST(MessageEndpoint, OnlyConnectionsThatMisbehaveLeaveADebugLine) {
+  platform::MessageEndpoint client;
+  ASSERT_TRUE(client.Open(clientlink::kClientWindow));
+  struct Case {
+    const char* what;
+    int bytes;  // -1: sends nothing
+    bool closes;
+    const char* line;  // nullptr: no line at all
+  };
+  const Case cases[] = {
+      {"connects and closes", -1, true, nullptr},
+      {"connects and stays silent", -1, false, "the sender sent nothing"},
+      {"sends an empty packet and stays", 0, false, "packet of 0 bytes, not 16"},
+      {"sends a short packet and closes", 5, true, "packet of 5 bytes, not 16"},
+      {"sends an oversized packet and closes", 40, true, "packet longer than 16 bytes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int fd = ConnectTo(clientlink::kClientWindow);
+    ASSERT_GE(fd, 0);
+    const uint8_t packet[64] = {};
+    if (c.bytes >= 0) {
+      ASSERT_EQ(::send(fd, packet, static_cast<size_t>(c.bytes), 0), c.bytes);
+    }
+    if (c.closes) ::close(fd);
+    Received received;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(client.ServeOnce(1000, Collect, &received), 0);
+    const std::string output = testing::internal::GetCapturedStderr();
+    if (!c.closes) ::close(fd);
+    EXPECT_TRUE(received.messages.empty());
+    if (c.line == nullptr) {
+      EXPECT_EQ(output, "");
+    } else {
+      EXPECT_NE(output.find(c.line), std::string::npos) << output;
+    }
+  }
+
+  // The probe of a second program that wants the endpoint, and a real message after it.
+  testing::internal::CaptureStderr();
+  platform::MessageEndpoint second;
+  EXPECT_FALSE(second.Open(clientlink::kClientWindow));
+  Received received;
+  EXPECT_EQ(client.ServeOnce(1000, Collect, &received), 0);
+  clientlink::PostToClient(clientlink::CODE_BALL_READY, 2);
+  EXPECT_EQ(client.ServeOnce(1000, Collect, &received), 1);
+  const std::string output = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(output.find("message dropped"), std::string::npos) << output;
+  EXPECT_EQ(Codes(received), std::vector<uint32_t>{7102});
 }
 
 TEST(MessageEndpoint, ADirectoryOthersCanEnterIsRefused) {

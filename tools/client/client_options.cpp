@@ -37,7 +37,9 @@ void PrintClientUsage() {
                "  --send   sends a code to the sensor (VarnokGolfV) after the endpoint is up\n"
                "  --count  exits after N messages (0: right after the sends)\n"
                "  --timeout exits after S seconds\n"
-               "  With --send and neither --count nor --timeout it exits after sending.\n");
+               "  With --send and neither --count nor --timeout it exits after sending.\n"
+               "  A run that prints nothing (--send alone, --count 0) does not own the endpoint,\n"
+               "  so it works beside a listening client, which hears the sensor's answers.\n");
 }
 
 bool ParseClientOptions(int argc, const char* const* argv, ClientOptions* options) {

@@ -1,6 +1,6 @@
 // kestrix-client: the reference golf client. It owns the client endpoint, maps the shared block
 // as soon as the sensor has made it, prints every message it receives as one JSON line and can
-// send the sensor the client's codes.
+// send the sensor the client's codes; a run that only sends does not own the endpoint.
 #include <signal.h>
 #include <time.h>
 
@@ -86,13 +86,19 @@ int main(int argc, char** argv) {
   }
   InstallSignals();
 
+  // A run that prints nothing leaves the endpoint alone, so codes can be sent beside a client
+  // that listens; the sensor's answers reach that one.
+  const bool listens = options.count != 0;
   platform::MessageEndpoint endpoint;
-  if (!endpoint.Open(clientlink::kClientWindow)) {
-    std::fprintf(stderr, "kestrix-client: cannot own the endpoint %s\n", clientlink::kClientWindow);
+  if (listens && !endpoint.Open(clientlink::kClientWindow)) {
+    std::fprintf(stderr,
+                 "kestrix-client: cannot own the endpoint %s; is another client listening? "
+                 "(--send alone needs no endpoint)\n",
+                 clientlink::kClientWindow);
     return 2;
   }
   auto session = std::make_unique<Session>();
-  TryOpenBlock(session.get());
+  if (listens) TryOpenBlock(session.get());
 
   // The timeout covers the whole run, sends included.
   const double deadline =
