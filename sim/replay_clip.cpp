@@ -1,38 +1,37 @@
 #include "replay_clip.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <system_error>
+
+#include "analysis/frame_dump.h"
 
 namespace sim {
 namespace {
 
 bool ReadFrame(const std::filesystem::path& path, ReplayClip& clip, std::string& error) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    error = "cannot read " + path.string();
+  // The first frame, the background, sets the size every other frame must have.
+  if (clip.width == 0) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) {
+      error = "cannot read " + path.string() + ": " + ec.message();
+      return false;
+    }
+    const int32_t side = SquareFrameSideOfDump(static_cast<int64_t>(size));
+    if (side == 0) {
+      error = path.string() + " is " + std::to_string(size) +
+              " bytes, not the frame dump of a square frame";
+      return false;
+    }
+    clip.width = clip.height = side;
+  }
+  std::vector<uint8_t> frame(static_cast<size_t>(clip.width) * clip.height);
+  if (!ReadFrameDump(path.string().c_str(), clip.width, clip.height, frame.data(), &error)) {
     return false;
   }
-  const auto side = static_cast<int>(std::lround(std::sqrt(static_cast<double>(size))));
-  if (size == 0 || static_cast<uintmax_t>(side) * side != size) {
-    error = path.string() + " is not a square 8-bit frame";
-    return false;
-  }
-  if (clip.width != 0 && clip.width != side) {
-    error = path.string() + " differs in size from the other frames";
-    return false;
-  }
-  std::vector<uint8_t> frame(size);
-  std::ifstream in(path, std::ios::binary);
-  if (!in.read(reinterpret_cast<char*>(frame.data()), static_cast<std::streamsize>(size))) {
-    error = "cannot read " + path.string();
-    return false;
-  }
-  clip.width = clip.height = side;
   clip.frames.push_back(std::move(frame));
   return true;
 }

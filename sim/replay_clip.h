@@ -14,7 +14,8 @@ namespace sim {
 inline constexpr int kReplayLeadFrames = 1200;
 
 // Reads image_prev_c.bmp (the background) and the frames that follow it. False with a reason
-// when a file is missing or its size is not that of a square frame.
+// naming the file when one is missing or is not the dump of a frame of the background's square
+// size.
 bool LoadReplayClip(const std::string& dir, ReplayClip& clip, std::string& error);
 
 // The recorded frame shown at frame k of the replay (k < 0: the background).

@@ -1,7 +1,110 @@
-// The shot analysis run. Until the analysis stages exist, every strike ends as "no shot", which
-// sends the watch back to an empty mat.
-#include "camera/main_camera.h"
+// The analysis run of one shot, on the capture thread of the camera that saw the ball leave. It
+// reads the shot's frames first, then tracks the ball, measures, merges the two cameras, adjusts,
+// delivers, and leaves the shot record under a name that tells its outcome.
+#include "analysis/adjustment_chain.h"
+#include "analysis/ball_track.h"
+#include "analysis/club_path.h"
+#include "analysis/shot_delivery.h"
+#include "analysis/shot_frames.h"
+#include "analysis/shot_record.h"
+#include "analysis/shot_run.h"
+#include "analysis/side_camera_wait.h"
+#include "analysis/speed_selection.h"
+#include "platform/debug_output.h"
+
+namespace {
+
+constexpr const char* kVersion = "2.0.0.70";
+// The track's boxes need a ball at least this wide.
+constexpr int32_t kNarrowestBall = 23;
+// Refusals for a low frame rate after which the camera counts as faulty.
+constexpr int32_t kLowFpsRefusals = 3;
+
+void ResetResults(ShotRun& run) {
+  CMainCamera& camera = run.camera;
+  camera.m_speed = kNotMeasured;
+  camera.m_VAngle = kNotMeasured;
+  camera.m_HAngle = kNotMeasured;
+  camera.m_sideSpin = 0.0f;
+  camera.m_backSpin = 0.0f;
+  camera.m_ballAreaForHAngle = CRectT{};
+  camera.m_clubPathClass = kNotMeasuredInt;
+  if (camera.SensorType == SENSOR_SIDE) TopSideResult().Empty();
+
+  run.frameCount = camera.m_clubType == CLUB_BUNKER ? kBunkerShotFrames : kShotFrames;
+  for (CBalls& slot : camera.m_balls) slot = CBalls{};
+  if (camera.m_foundBallArea.m_width <= kNarrowestBall) {
+    camera.m_foundBallArea.m_width = kNarrowestBall;
+  }
+}
+
+// The ball must have climbed at least a ball's height up the picture to have been struck.
+Step CheckRise(ShotRun& run) {
+  const int32_t rise = run.camera.m_foundBallArea.m_y - run.track.lastBall.m_y;
+  if (rise < run.camera.m_whiteNum.m_ballSizeY) return run.End(ANALYSIS_NO_SHOT, "---");
+  return Step::kGoOn;
+}
+
+// Below the frame rate the speed rule assumes, a measured shot would be wrong: refuse it, and
+// after the third refusal report the camera.
+Step CheckFrameRate(ShotRun& run) {
+  CMainCamera& camera = run.camera;
+  const float fps = camera.m_capture.m_fpsForFrame2Frame;
+  if (!(fps > 0 && fps < static_cast<float>(camera.m_whiteNum.m_lowFps))) return Step::kGoOn;
+  run.Log("-> m_fpsForFrame2Frame : %f <-\n", static_cast<double>(fps));
+  if (++camera.m_analysis.lowFpsCount >= kLowFpsRefusals) {
+    camera.m_analysis.lowFpsCount = 0;
+    return run.End(ANALYSIS_LOW_FPS, "(fps)---");
+  }
+  return run.End(ANALYSIS_NO_SHOT, "(fps)---");
+}
+
+Step MergeAndAdjust(ShotRun& run) {
+  CMainCamera& camera = run.camera;
+  if (camera.SensorType == SENSOR_MAIN && camera.m_peer != nullptr &&
+      WaitForSideCamera(run) == Step::kEnd) {
+    return Step::kEnd;
+  }
+  if (!run.IsPutter()) MeasureClubPathAndSideSpin(run);
+  return RunAdjustmentChain(run);
+}
+
+Step RunStages(ShotRun& run) {
+  CMainCamera& camera = run.camera;
+  if (ReadShotFrames(run) == Step::kEnd) return Step::kEnd;
+  WritePreShotFrames(run);
+  WriteShotIni(run);
+  SetUpBallTrack(run);
+  run.Log("-> exp : %d, gai : %d, gam : %d <-\n", camera.exposure, camera.gain.load(),
+          camera.gamma);
+  if (TrackBall(run) == Step::kEnd) return Step::kEnd;
+  if (CheckRise(run) == Step::kEnd) return Step::kEnd;
+  if (run.IsPutter() && CheckPuttLeftBallAtRest(run) == Step::kEnd) return Step::kEnd;
+  if (CheckFrameRate(run) == Step::kEnd) return Step::kEnd;
+  if (SelectSpeed(run) == Step::kEnd) return Step::kEnd;
+  if (MergeAndAdjust(run) == Step::kEnd) return Step::kEnd;
+
+  DeliverShot(run);
+  run.Log(
+      "-> result - m_speed : %f, m_HAngle : %f, m_VAngle : %f, m_sideSpin : %f, m_backSpin : %f "
+      "<-\n",
+      camera.m_speed.load(), camera.m_HAngle.load(), camera.m_VAngle.load(),
+      camera.m_sideSpin.load(), camera.m_backSpin.load());
+  WriteShotIni(run);
+  if (IsReportingCamera(run)) RefreshClubPathFolder(run);
+  return Step::kGoOn;
+}
+
+}  // namespace
 
 int32_t CMainCamera::AnalyseShot() {
-  return ANALYSIS_NO_SHOT;
+  platform::OutputDebugStringA(SensorType == SENSOR_MAIN ? "-> Start Analysis(TopMain) <-\n"
+                                                         : "-> Start Analysis(TopSide) <-\n");
+  ShotRun run(*this);
+  OpenShotRecord(run);
+  run.Log("-> MY_PRODUCT_VERSION : %s <-\n", kVersion);
+  ResetResults(run);
+  RunStages(run);
+  CloseShotRecord(run);
+  return run.outcome;
 }

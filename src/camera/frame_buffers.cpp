@@ -19,6 +19,7 @@ void FrameBuffers::Allocate(int32_t frameBytes) {
   shotStore = Zeroed(bytes * kShotStoreFrames);
   for (auto& frame : preShot) frame = Zeroed(bytes);
   for (auto& frame : work) frame = Zeroed(bytes);
+  for (auto& frame : scratch) frame = Zeroed(bytes);
   reference = Zeroed(bytes);
   // The spare frame is only ever overwritten by a read, so it is left as allocated.
   spare = std::make_unique_for_overwrite<uint8_t[]>(bytes);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/analysis_state.h"
 #include "camera/capture_state.h"
 #include "camera/frame_buffers.h"
 #include "platform/relaxed.h"
@@ -154,15 +155,19 @@ class CMainCamera {
   CRectT m_triggerArea;    // the strip the struck ball enters first
   CRectT m_ballCheckArea;  // where the shot analysis searches
 
-  // ---- shot analysis records and results
+  // ---- shot analysis records and results (analysis/); the console shows the results
   CBalls m_balls[kBallRecordCount];
-  float m_speed = kNotMeasured;
-  float m_VAngle = kNotMeasured;
-  float m_HAngle = kNotMeasured;
+  platform::Relaxed<float> m_speed = kNotMeasured;
+  platform::Relaxed<float> m_VAngle = kNotMeasured;
+  platform::Relaxed<float> m_HAngle = kNotMeasured;
   CRectT m_ballAreaForHAngle;
-  float m_sideSpin = kNotMeasured;
-  float m_speed2 = kNotMeasured;
-  float m_backSpin = kNotMeasured;
+  platform::Relaxed<float> m_sideSpin = kNotMeasured;
+  // A spin value reset with the others before every shot; nothing measures it (it is not the
+  // derived speed the shot record carries).
+  platform::Relaxed<float> m_spareSpin = kNotMeasured;
+  platform::Relaxed<float> m_backSpin = kNotMeasured;
+  platform::Relaxed<int32_t> m_clubPathClass = kNotMeasuredInt;
+  AnalysisState m_analysis;
 
   // ---- light check points and results
   CRectT m_zigPoints[kZigPointCount];  // column i, row j at index i * 3 + j

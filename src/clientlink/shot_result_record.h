@@ -16,7 +16,7 @@ struct ShotResultRecord {
   float m_HAngle = 0.0f;    // 1000.0 marks the club notice, which never goes to the client
   float m_VAngle = 0.0f;
   float m_speed = 0.0f;
-  float m_speed2 = 0.0f;
+  float m_derivedSpeed = 0.0f;
   float m_backSpin = 0.0f;
   float m_sideSpin = 0.0f;
 };
@@ -29,6 +29,6 @@ static_assert(offsetof(ShotResultRecord, m_pathClass) == 8);
 static_assert(offsetof(ShotResultRecord, m_HAngle) == 12);
 static_assert(offsetof(ShotResultRecord, m_VAngle) == 16);
 static_assert(offsetof(ShotResultRecord, m_speed) == 20);
-static_assert(offsetof(ShotResultRecord, m_speed2) == 24);
+static_assert(offsetof(ShotResultRecord, m_derivedSpeed) == 24);
 static_assert(offsetof(ShotResultRecord, m_backSpin) == 28);
 static_assert(offsetof(ShotResultRecord, m_sideSpin) == 32);

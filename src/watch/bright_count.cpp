@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "watch/frame_spans.h"
+
 namespace {
 
 // Counts one contiguous span. Blocks of at most 240 pixels are summed in a byte accumulator, which
@@ -21,55 +23,18 @@ uint32_t CountSpanAbove(const uint8_t* pixels, int64_t length, uint8_t threshold
   return count;
 }
 
-int64_t FloorDiv(int64_t a, int64_t b) {
-  const int64_t q = a / b;
-  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
 }  // namespace
 
 int32_t CountWhite(const CRectT& rect, int32_t W, const uint8_t* image, int32_t level, int32_t H) {
   if (rect.m_width <= 0 || rect.m_height <= 0 || W <= 0 || H <= 0 || image == nullptr) return 0;
   if (level >= 255) return 0;
 
-  // The columns of one row that index inside the frame form one contiguous run of memory, even
-  // where they wrap into the neighbouring row, so each row is a single span. Only the rows whose
-  // run can reach the frame are visited; a row outside the frame still wraps in when its columns
-  // lie far enough left or right.
-  const int64_t frameSize = int64_t{W} * H;
-  const int64_t left = rect.m_x;
-  const int64_t right = left + rect.m_width;                          // exclusive
-  const int64_t firstReachingRow = FloorDiv(-right, W) + 1;           // y * W + right > 0
-  const int64_t lastReachingRow = FloorDiv(frameSize - left - 1, W);  // y * W + left < frameSize
-  const int64_t top = std::max<int64_t>(rect.m_y, firstReachingRow);
-  const int64_t bottom = std::min<int64_t>(int64_t{rect.m_y} + rect.m_height - 1, lastReachingRow);
   const bool countAll = level < 0;
   const auto threshold = static_cast<uint8_t>(countAll ? 0 : level);
-
-  // Rows that continue each other in memory (full-width rectangles) are counted as one span.
   int64_t count = 0;
-  int64_t spanStart = 0;
-  int64_t spanEnd = 0;
-  const auto flush = [&] {
-    if (spanEnd > spanStart) {
-      count += countAll ? spanEnd - spanStart
-                        : CountSpanAbove(image + spanStart, spanEnd - spanStart, threshold);
-    }
-  };
-  for (int64_t y = top; y <= bottom; ++y) {
-    const int64_t rowStart = y * W;
-    const int64_t lo = std::max(left, -rowStart);
-    const int64_t hi = std::min(right, frameSize - rowStart);
-    if (lo >= hi) continue;
-    if (rowStart + lo == spanEnd && spanEnd > spanStart) {
-      spanEnd = rowStart + hi;
-      continue;
-    }
-    flush();
-    spanStart = rowStart + lo;
-    spanEnd = rowStart + hi;
-  }
-  flush();
+  frame_spans::ForEachSpan(rect, W, H, [&](int64_t start, int64_t end) {
+    count += countAll ? end - start : CountSpanAbove(image + start, end - start, threshold);
+  });
   return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
 }
 

@@ -18,7 +18,7 @@ void PrepareShotResults(CMainCamera& camera) {
   camera.m_VAngle = kNotMeasured;
   camera.m_HAngle = kNotMeasured;
   camera.m_sideSpin = kNotMeasured;
-  camera.m_speed2 = kNotMeasured;
+  camera.m_spareSpin = kNotMeasured;
   camera.m_backSpin = kNotMeasured;
   camera.m_ballAreaForHAngle = CRectT{};
 }

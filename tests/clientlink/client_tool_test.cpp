@@ -81,7 +81,7 @@ TEST(ClientTool, PrintsEveryCodeWithItsPayload) {
   shot.m_HAngle = 1.5f;
   shot.m_VAngle = 17.72f;
   shot.m_speed = 45.1f;
-  shot.m_speed2 = 27.73f;
+  shot.m_derivedSpeed = 27.73f;
   shot.m_backSpin = 5012.4f;
   shot.m_sideSpin = -312.0f;
   EXPECT_TRUE(clientlink::SendShotResult(shot));
@@ -103,7 +103,7 @@ TEST(ClientTool, PrintsEveryCodeWithItsPayload) {
       "{\"code\":7113,\"areas\":[0,1,0,0,0]}\n",
       "{\"code\":7102,\"clubType\":1}\n",
       "{\"code\":7101,\"clubCode\":0,\"clubType\":1,\"pathClass\":2,\"hAngle\":1.50,"
-      "\"vAngle\":17.72,\"speed\":45.10,\"speed2\":27.73,\"backSpin\":5012.4,\"sideSpin\":-312.0}"
+      "\"vAngle\":17.72,\"speed\":45.10,\"derivedSpeed\":27.73,\"backSpin\":5012.4,\"sideSpin\":-312.0}"
       "\n",
       "{\"code\":7114,\"points\":812,\"carry\":152.3,\"apex\":28.1,\"side\":-4.2}\n",
       "{\"code\":7108}\n",

@@ -23,7 +23,7 @@ TEST(RecordLayout, ShotResultSlotsAreLittleEndianAtTheirOffsets) {
   record.m_HAngle = 1.5f;    // 0x3FC00000
   record.m_VAngle = -2.0f;   // 0xC0000000
   record.m_speed = 1000.0f;  // 0x447A0000
-  record.m_speed2 = 0.0f;
+  record.m_derivedSpeed = 0.0f;
   record.m_backSpin = 0.25f;  // 0x3E800000
   record.m_sideSpin = -0.5f;  // 0xBF000000
   const std::vector<uint8_t> expected = {0x04, 0x03, 0x02, 0x01, 0x04, 0x00, 0x00, 0x00, 0xE8,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/frame_dump.h"
 #include "installation.h"
 #include "replay_clip.h"
 #include "session_plan.h"
@@ -16,16 +17,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A shot directory whose frames are filled with distinct values: background 10, then 20, 30, ...
+constexpr int kBottomPixel = 300 * 320 + 7;  // in the bottom quarter, which a dump stores first
+
+// A shot directory of frame dumps with distinct values: background 10, then 20, 30, ...; the
+// bottom quarter of each frame 5 brighter, so a misread layout shows.
 void WriteShotDir(const fs::path& dir, int shot_frames, int side) {
   fs::create_directories(dir);
   std::vector<std::string> names = {"image_prev_c.bmp", "image_prev_b.bmp", "image_prev_a.bmp",
                                     "image_prev.bmp"};
   for (int k = 0; k < shot_frames; ++k) names.push_back("image_" + std::to_string(k) + ".bmp");
   for (size_t i = 0; i < names.size(); ++i) {
-    std::ofstream out(dir / names[i], std::ios::binary);
-    const std::string frame(static_cast<size_t>(side) * side, static_cast<char>(10 * (i + 1)));
-    out << frame;
+    std::vector<uint8_t> frame(static_cast<size_t>(side) * side,
+                               static_cast<uint8_t>(10 * (i + 1)));
+    for (size_t p = frame.size() / 4 * 3; p < frame.size(); ++p) frame[p] += 5;
+    ASSERT_TRUE(WriteFrameDump(frame.data(), side, side, (dir / names[i]).string().c_str()));
   }
 }
 
@@ -47,17 +52,24 @@ TEST(Replay, PlaysBackgroundThenTheRecordedFramesInBothCameras) {
     ASSERT_EQ(component.StartCapture(id), 0);
   }
   std::vector<uint8_t> frame(320 * 320);
-  std::vector<int> seen[2];
+  std::vector<int> seen[2], seenBottom[2];
   const int total = sim::kReplayLeadFrames + 12;
   for (int n = 0; n < total; ++n) {
     for (int id = 0; id < 2; ++id) {
       ASSERT_EQ(component.Read(id, frame.data(), 320 * 320, 1000), 0);
-      if (n >= sim::kReplayLeadFrames - 2) seen[id].push_back(frame[12345]);
+      if (n >= sim::kReplayLeadFrames - 2) {
+        seen[id].push_back(frame[12345]);
+        seenBottom[id].push_back(frame[kBottomPixel]);
+      }
     }
   }
   const std::vector<int> expected = {10, 10, 20, 30, 40, 50, 60, 70, 80, 90, 90, 90, 90, 90};
-  EXPECT_EQ(seen[0], expected);
-  EXPECT_EQ(seen[1], expected);
+  std::vector<int> expectedBottom = expected;
+  for (int& v : expectedBottom) v += 5;
+  for (int id = 0; id < 2; ++id) {
+    EXPECT_EQ(seen[id], expected);
+    EXPECT_EQ(seenBottom[id], expectedBottom);
+  }
   fs::remove_all(root);
 }
 
@@ -67,12 +79,30 @@ TEST(Replay, RefusesMissingOrOddFrames) {
   WriteShotDir(root / "short", 0, 320);
   WriteShotDir(root / "odd", 3, 320);
   std::ofstream(root / "odd" / "image_1.bmp", std::ios::binary) << std::string(1000, 'x');
-  sim::ReplayClip clip;
-  std::string error;
-  EXPECT_FALSE(sim::LoadReplayClip((root / "short").string(), clip, error));
-  EXPECT_NE(error.find("image_0.bmp"), std::string::npos) << error;
-  EXPECT_FALSE(sim::LoadReplayClip((root / "odd").string(), clip, error));
-  EXPECT_NE(error.find("image_1.bmp"), std::string::npos) << error;
+  WriteShotDir(root / "mixed", 3, 320);
+  WriteShotDir(root / "small", 1, 160);
+  fs::copy_file(root / "small" / "image_0.bmp", root / "mixed" / "image_2.bmp",
+                fs::copy_options::overwrite_existing);
+  // Frames stored raw, as a plain 320 x 320 byte image each, are not shot records.
+  fs::create_directories(root / "raw");
+  std::ofstream(root / "raw" / "image_prev_c.bmp", std::ios::binary) << std::string(320 * 320, 'x');
+  struct Case {
+    const char* dir;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"short", "image_0.bmp"},
+      {"odd", "image_1.bmp is 1000 bytes, a 320 x 320 frame dump has 102520"},
+      {"mixed", "image_2.bmp is 25720 bytes, a 320 x 320 frame dump has 102520"},
+      {"raw", "image_prev_c.bmp is 102400 bytes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dir);
+    sim::ReplayClip clip;
+    std::string error;
+    EXPECT_FALSE(sim::LoadReplayClip((root / c.dir).string(), clip, error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  }
   fs::remove_all(root);
 }
 

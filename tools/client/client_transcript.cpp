@@ -34,7 +34,7 @@ void AppendShot(std::string* line, const ShotResultRecord& shot) {
   AppendNumber(line, "hAngle", shot.m_HAngle, 2);
   AppendNumber(line, "vAngle", shot.m_VAngle, 2);
   AppendNumber(line, "speed", shot.m_speed, 2);
-  AppendNumber(line, "speed2", shot.m_speed2, 2);
+  AppendNumber(line, "derivedSpeed", shot.m_derivedSpeed, 2);
   AppendNumber(line, "backSpin", shot.m_backSpin, 1);
   AppendNumber(line, "sideSpin", shot.m_sideSpin, 1);
 }

@@ -48,15 +48,15 @@ void PrintRecord(int32_t sensorType, const ShotResultRecord& r, void*) {
         std::snprintf(line, sizeof line, "{\"camera\":\"%s\",\"kind\":\"club\",\"clubType\":%d}\n",
                       camera, static_cast<int>(r.m_VAngle));
   } else {
-    char h[32], v[32], speed[32], speed2[32], back[32], side[32];
+    char h[32], v[32], speed[32], derived[32], back[32], side[32];
     length = std::snprintf(
         line, sizeof line,
         "{\"camera\":\"%s\",\"kind\":\"shot\",\"clubCode\":%d,\"clubType\":%d,\"pathClass\":%d,"
-        "\"hAngle\":%s,\"vAngle\":%s,\"speed\":%s,\"speed2\":%s,\"backSpin\":%s,"
+        "\"hAngle\":%s,\"vAngle\":%s,\"speed\":%s,\"derivedSpeed\":%s,\"backSpin\":%s,"
         "\"sideSpin\":%s}\n",
         camera, r.m_clubCode, r.m_clubType, r.m_pathClass, JsonNumber(h, r.m_HAngle, "%.2f"),
         JsonNumber(v, r.m_VAngle, "%.2f"), JsonNumber(speed, r.m_speed, "%.2f"),
-        JsonNumber(speed2, r.m_speed2, "%.2f"), JsonNumber(back, r.m_backSpin, "%.1f"),
+        JsonNumber(derived, r.m_derivedSpeed, "%.2f"), JsonNumber(back, r.m_backSpin, "%.1f"),
         JsonNumber(side, r.m_sideSpin, "%.1f"));
   }
   if (length > 0) {

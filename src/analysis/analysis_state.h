@@ -1,0 +1,24 @@
+// What a camera's shot analysis keeps between shots, beside the results it leaves for the console.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kSpeedJitterCount = 16;
+
+// Handedness as the ball track decides it.
+enum Handedness : int32_t {
+  HAND_UNDECIDED = -1,
+  HAND_LEFT = 0,
+  HAND_RIGHT = 1,
+};
+
+struct AnalysisState {
+  // Refusals for a low frame rate since the camera object was built or since the last -1000.
+  int32_t lowFpsCount = 0;
+  // Small offsets added to every delivered speed, taken in turn; the index survives shots.
+  float speedJitter[kSpeedJitterCount] = {0.25f, 0.09f, 0.31f, 0.22f, 0.15f, 0.17f, 0.34f, 0.02f,
+                                          0.26f, 0.06f, 0.37f, 0.19f, 0.12f, 0.28f, 0.04f, 0.33f};
+  int32_t speedJitterIndex = 0;
+  // The handedness the latest run's track decided.
+  int32_t handedness = HAND_UNDECIDED;
+};

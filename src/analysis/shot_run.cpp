@@ -1,0 +1,45 @@
+#include "analysis/shot_run.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "analysis/frame_dump.h"
+#include "platform/append_log.h"
+
+ShotRun::ShotRun(CMainCamera& owner)
+    : camera(owner), W(owner.FrameWidth()), H(owner.FrameHeight()) {}
+
+uint8_t* ShotRun::ShotFrame(int32_t k) const {
+  return camera.m_buffers.shotStore.get() + static_cast<size_t>(k) * W * H;
+}
+
+const uint8_t* ShotRun::Background() const {
+  return camera.m_buffers.preShot[kPreShotFrames - 1].get();
+}
+
+void ShotRun::Log(const char* format, ...) const {
+  char line[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  platform::AppendLog(logPath[0] != '\0' ? logPath : nullptr, line, 0);
+}
+
+void ShotRun::Dump(const uint8_t* image, const char* nameFormat, ...) const {
+  if (directory[0] == '\0') return;
+  char name[128];
+  va_list args;
+  va_start(args, nameFormat);
+  std::vsnprintf(name, sizeof name, nameFormat, args);
+  va_end(args);
+  char path[kPathSize + 128];
+  std::snprintf(path, sizeof path, "%s/%s", directory, name);
+  WriteFrameDump(image, W, H, path);
+}
+
+Step ShotRun::End(int32_t endOutcome, const char* directorySuffix) {
+  outcome = endOutcome;
+  suffix = directorySuffix;
+  return Step::kEnd;
+}
