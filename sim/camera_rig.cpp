@@ -20,14 +20,15 @@ Vec3 PinholeCamera::OnMat(double u, double v) const {
 }
 
 const PinholeCamera& RigCamera(CameraRole role) {
-  static const PinholeCamera kMain{{0.0, 0.0, kCameraHeightMm}};
+  static const PinholeCamera kMain{
+      {-kStereoShiftPx * kCameraHeightMm / kFocalPx, 0.0, kCameraHeightMm}};
   static const PinholeCamera kSide{
-      {kSideShiftPx * kCameraHeightMm / kFocalPx, 0.0, kCameraHeightMm}};
+      {kStereoShiftPx * kCameraHeightMm / kFocalPx, 0.0, kCameraHeightMm}};
   return role == CameraRole::kMain ? kMain : kSide;
 }
 
 SensorPos InstalledCameraPosition(CameraRole role) {
-  return {role == CameraRole::kMain ? 0 : -kSideShiftPx, -kInstalledWindowRaisePx};
+  return {role == CameraRole::kMain ? kStereoShiftPx : -kStereoShiftPx, -kInstalledWindowRaisePx};
 }
 
 SensorPos HomeWindowOrigin(CameraRole role) {

@@ -2,8 +2,9 @@
 //
 // World frame: millimetres, origin on the mat under the tee ball, x to the right of the picture,
 // y towards the target (up the picture), z up. Both cameras hang at the same height with parallel
-// axes; the side camera sits beside the main one so that a rising ball drifts sideways in its
-// picture, which is what the stereo vertical angle reads.
+// axes looking straight down, one each side of the target line through the tee: a rising ball
+// drifts sideways in each picture by the same amount in opposite directions, so the difference of
+// the two horizontal angles reads the launch angle and their mean reads the direction.
 #pragma once
 
 #include "vec3.h"
@@ -13,10 +14,14 @@ namespace sim {
 inline constexpr int kSensorWidth = 1944;
 inline constexpr int kSensorHeight = 1224;
 inline constexpr double kCameraHeightMm = 3000.0;
-inline constexpr double kFocalPx = 1490.0;
-// Sideways distance of the side camera's picture of the mat, in sensor pixels; its baseline is
-// this times height / focal length (about 1431 mm).
-inline constexpr int kSideShiftPx = 706;
+// The sensor's speed and angle rules take 2.07 mm per pixel at a ball lying on the mat and a 2 ms
+// frame period: the lens gives that scale at the height of a resting ball's centre.
+inline constexpr double kBallScaleMmPerPx = 2.07;
+inline constexpr double kFocalPx = (kCameraHeightMm - 42.67 / 2.0) / kBallScaleMmPerPx;
+// How far each camera's picture of the tee lies from its sensor centre, in sensor pixels; the
+// baseline between the cameras is twice this times height / focal length (about 1126 mm, a little
+// over a third of the height), which the sensor's stereo rule reads as the launch angle.
+inline constexpr int kStereoShiftPx = 270;
 // The window of both cameras sits 90 rows above the sensor centre so that the tee shows near the
 // bottom of the home window, leaving the flight path ahead of it in view.
 inline constexpr int kInstalledWindowRaisePx = 90;

@@ -84,10 +84,11 @@ const std::array<MatPatch, 5>& AreaPatches() {
 }
 
 const std::array<PaintedLine, 2>& PaintedLines() {
-  // Painted lengths (round ends included): 42 cm parallel to the target line, 8 cm left of it so
-  // that it stays out of the strip the sensor watches ahead of a teed ball; 50 cm across it.
+  // Painted lengths (round ends included): 39.5 cm parallel to the target line, whose marker
+  // distance the console turns into the meter of 42 that goes with 2.07 mm per pixel, 8 cm left of
+  // it so that it stays out of the strip the sensor watches ahead of a teed ball; 50 cm across it.
   static const std::array<PaintedLine, 2> kLines{{
-      {-78.6, 65.0, -78.6, 475.0, 10.0},
+      {-78.6, 65.0, -78.6, 450.0, 10.0},
       {-245.0, 385.0, 245.0, 385.0, 10.0},
   }};
   return kLines;

@@ -12,9 +12,8 @@
 
 namespace sim {
 
-// Default frame rate: the sensor's speed rule (meter from the 42 cm markers, a fixed 2 ms frame
-// period) reads true ball speeds at this rate with the installation's meter of 38.
-inline constexpr double kDefaultFps = 468.0;
+// Default frame rate: the sensor's speed rule counts a fixed 2 ms from frame to frame.
+inline constexpr double kDefaultFps = 500.0;
 
 enum class EventKind { kPlace, kRemove, kShot, kSwing, kLight, kFailRead, kDisconnect, kSlow };
 

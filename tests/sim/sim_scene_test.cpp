@@ -128,7 +128,7 @@ TEST_F(SceneTest, FirstFlightFrameFiresTheTrigger) {
     bool strip;
   };
   const Case cases[] = {
-      {sim::Spot::kTee, 20, 25, 150, true},    {sim::Spot::kTee, 40, 12, 150, true},
+      {sim::Spot::kTee, 20, 25, 150, false},   {sim::Spot::kTee, 40, 12, 150, true},
       {sim::Spot::kIron, 35, 20, 150, true},   {sim::Spot::kRough, 25, 28, 150, true},
       {sim::Spot::kBunker, 25, 35, 160, true}, {sim::Spot::kTee, 70, 12, 150, false},
       {sim::Spot::kIron, 12, 10, 150, false}};
@@ -187,8 +187,8 @@ TEST_F(SceneTest, RollingBallMovesAsSpeedPeriodAndScaleSayAndTheSpeedRuleReadsIt
     const double mean_speed = speed - 0.65 * (t0 + t1) / 2;
     const double mm_per_px = (sim::kCameraHeightMm - sim::kBallRadiusMm) / sim::kFocalPx;
     EXPECT_NEAR(px_per_frame, mean_speed * 1000.0 / fps / mm_per_px, 0.02 * px_per_frame);
-    // The sensor's rule: meter 38 from the markers, a fixed 2 ms frame period.
-    const double meter_for_image_ratio = 38 * 2.07f / 42;
+    // The sensor's rule: meter 42 from the markers, a fixed 2 ms frame period.
+    const double meter_for_image_ratio = 42 * 2.07f / 42;
     EXPECT_NEAR(meter_for_image_ratio * px_per_frame / 2, mean_speed, 0.02 * mean_speed);
   }
 }
@@ -214,9 +214,11 @@ TEST_F(SceneTest, BallsOnTheMatPointsFailTheLightCheckAtLowGainAndPassHigher) {
   }
 }
 
-// The stereo rule: vertical angle = 1.8 x the difference of the two cameras' horizontal angles,
-// each from the ball's shift since rest with meterForImageRatio from meter 38.
-TEST_F(SceneTest, StereoRuleReadsLaunchAnglesCloseToTheTruth) {
+// The stereo signal: each camera reads the ball's horizontal angle from its shift since rest; a
+// rising ball drifts apart in the two pictures by atan(baseline / height x tan(launch angle)), and
+// the mean of the two angles is the direction.
+TEST_F(SceneTest, TwoCamerasReadDirectionAndLaunchAngle) {
+  const double baseline_over_height = 2.0 * sim::kStereoShiftPx / sim::kFocalPx;
   for (const double vla : {8.0, 14.0, 20.0, 28.0}) {
     for (const double hla : {-4.0, 0.0, 5.0}) {
       SCOPED_TRACE(::testing::Message() << "vla " << vla << " hla " << hla);
@@ -230,12 +232,13 @@ TEST_F(SceneTest, StereoRuleReadsLaunchAnglesCloseToTheTruth) {
         const auto at_rest = BallCentre(role, RenderBall(role, rest));
         const auto flying = BallCentre(
             role, RenderBall(role, sim::BallCentreAfterImpact(strike, rest, 4 / sim::kDefaultFps)));
-        const double v = 38 * 2.07 / 42 * (at_rest.y - flying.y) / 2.07;
-        angle[static_cast<int>(role)] = -std::atan((at_rest.x - flying.x) / v) * 180 / M_PI;
+        angle[static_cast<int>(role)] =
+            -std::atan((at_rest.x - flying.x) / (at_rest.y - flying.y)) * 180 / M_PI;
       }
-      // The rule reads the main camera's angle about 10 % wide (meter 38 vs 42 cm).
-      EXPECT_NEAR(angle[0], hla, 0.15 * std::abs(hla) + 0.3);
-      EXPECT_NEAR(1.8 * std::abs(angle[0] - angle[1]), vla, 0.06 * vla + 0.8);
+      const double drift =
+          std::atan(baseline_over_height * std::tan(vla * M_PI / 180)) * 180 / M_PI;
+      EXPECT_NEAR((angle[0] + angle[1]) / 2, hla, 0.05 * std::abs(hla) + 0.3);
+      EXPECT_NEAR(std::abs(angle[0] - angle[1]), drift, 0.08 * drift + 0.3);
     }
   }
 }
@@ -298,14 +301,14 @@ TEST_F(SceneTest, GainScalesBrightnessAndNoiseIsSeeded) {
 TEST(Installation, BothCamerasShareTheMarkerScale) {
   const sim::CameraInstallation main = sim::InstallCamera(sim::CameraRole::kMain);
   const sim::CameraInstallation side = sim::InstallCamera(sim::CameraRole::kSide);
-  EXPECT_EQ(main.meter, 38);
-  EXPECT_EQ(side.meter, 38);
+  EXPECT_EQ(main.meter, 42);
+  EXPECT_EQ(side.meter, 42);
   EXPECT_EQ(main.left_width, side.left_width);
   EXPECT_EQ(main.right_width, side.right_width);
   EXPECT_NEAR(main.zero_angle, 0.0, 0.5);
   const std::string text = sim::SettingsFileText(main);
-  EXPECT_NE(text.find("[meterForImageRatio]\r\nmeter=38\r\n"), std::string::npos);
-  EXPECT_NE(text.find("[cameraPosition]\r\nx=0\r\ny=-90\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[meterForImageRatio]\r\nmeter=42\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[cameraPosition]\r\nx=270\r\ny=-90\r\n"), std::string::npos);
   EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
 }
 

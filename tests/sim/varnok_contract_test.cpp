@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "VarnokV2.h"
+#include "camera_rig.h"
 #include "sim/frame_probe.h"
 #include "sim_component.h"
 #include "sim_control.h"
@@ -20,9 +21,15 @@ namespace {
 using simtest::BrightCentroid;
 constexpr int kW = 320;
 constexpr int kFrame = kW * kW;
+// The main camera's home window: it sits beside the target line, so its picture of the tee lies
+// off the sensor centre.
+constexpr int kHomeX = 812 + sim::kStereoShiftPx;
+constexpr int kHomeY = 362;
+// Pixels a ball rolling on the mat moves per millimetre.
+constexpr double kPxPerMm = 1.0 / sim::kBallScaleMmPerPx;
 
 // Opens and starts a camera the way the sensor does, with the window at (x, y).
-void StartCamera(int id, int x = 812, int y = 362) {
+void StartCamera(int id, int x = kHomeX, int y = kHomeY) {
   ASSERT_EQ(VarnokOpenCamera(id), 0);
   ASSERT_EQ(VarnokSetROIFormat(id, kW, kW, VARNOK_BIN_1, VARNOK_IMG_Y8), 0);
   ASSERT_EQ(VarnokSetStartPos(id, x, y), 0);
@@ -166,7 +173,7 @@ TEST_F(VarnokContract, WindowGainAndFlipChangeTheImage) {
   const auto home = BallNear(Read(0), kW, kW, 249, 156);
   ASSERT_GT(home.count, 20);
 
-  ASSERT_EQ(VarnokSetStartPos(0, 812 + 10, 362 - 6), 0);
+  ASSERT_EQ(VarnokSetStartPos(0, kHomeX + 10, kHomeY - 6), 0);
   const auto moved = BallNear(Read(0), kW, kW, home.x - 10, home.y + 6);
   EXPECT_NEAR(moved.x, home.x - 10, 0.3);
   EXPECT_NEAR(moved.y, home.y + 6, 0.3);
@@ -176,12 +183,12 @@ TEST_F(VarnokContract, WindowGainAndFlipChangeTheImage) {
   Read(0);
 
   ASSERT_EQ(VarnokSetROIFormat(0, 200, 120, 1, 3), 0);
-  ASSERT_EQ(VarnokSetStartPos(0, 812 + 60, 362 + 100), 0);
+  ASSERT_EQ(VarnokSetStartPos(0, kHomeX + 60, kHomeY + 100), 0);
   const auto small = BallNear(Read(0, 200 * 120), 200, 120, home.x - 60, home.y - 100);
   EXPECT_NEAR(small.x, home.x - 60, 0.3);
   EXPECT_NEAR(small.y, home.y - 100, 0.3);
   ASSERT_EQ(VarnokSetROIFormat(0, kW, kW, 1, 3), 0);
-  ASSERT_EQ(VarnokSetStartPos(0, 812, 362), 0);
+  ASSERT_EQ(VarnokSetStartPos(0, kHomeX, kHomeY), 0);
 
   auto core_mean = [](const std::vector<uint8_t>& f, const simtest::Centroid& c) {
     double sum = 0;
@@ -225,8 +232,8 @@ TEST_F(VarnokContract, FreeRunAdvancesOneFramePeriodPerRead) {
   const double a = BallRow(0);
   for (int i = 0; i < 8; ++i) BallRow(0);
   const double b = BallRow(0);
-  // 1 m/s at 400 frames/s is 2.5 mm a frame, about 1.24 pixels.
-  EXPECT_NEAR((a - b) / 9.0, 1.24, 0.05);
+  // 1 m/s at 400 frames/s is 2.5 mm a frame.
+  EXPECT_NEAR((a - b) / 9.0, 2.5 * kPxPerMm, 0.05);
 }
 
 TEST_F(VarnokContract, PacedReaderThatIsLateLosesFrames) {
@@ -236,8 +243,8 @@ TEST_F(VarnokContract, PacedReaderThatIsLateLosesFrames) {
   const double b = BallRow(0);
   std::this_thread::sleep_for(std::chrono::milliseconds(120));
   const double c = BallRow(0);
-  // 0.5 m/s at 100 frames/s moves the ball 2.48 pixels a frame; at least twelve frames went by.
-  EXPECT_GT(b - c, 10 * 2.48);
+  // 0.5 m/s at 100 frames/s moves the ball 5 mm a frame; at least twelve frames went by.
+  EXPECT_GT(b - c, 10 * 5.0 * kPxPerMm);
 }
 
 TEST_F(VarnokContract, PacedReadsBlockUntilTheFrameIsDueOrTimeOut) {
@@ -275,7 +282,7 @@ TEST_F(VarnokContract, SlowFaultStretchesTheFramePeriod) {
   BallRow(0);
   const double a = BallRow(0);
   const double b = BallRow(0);
-  EXPECT_NEAR(a - b, 4 * 1.24, 0.3);
+  EXPECT_NEAR(a - b, 4 * 2.5 * kPxPerMm, 0.3);
 }
 
 TEST_F(VarnokContract, ScriptErrorLeavesNoCamera) {

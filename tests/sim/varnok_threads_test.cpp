@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "VarnokV2.h"
+#include "camera_rig.h"
 #include "sim_component.h"
 #include "sim_control.h"
 
@@ -18,7 +19,7 @@ constexpr int kFrame = kW * kW;
 void StartCamera(int id) {
   ASSERT_EQ(VarnokOpenCamera(id), 0);
   ASSERT_EQ(VarnokSetROIFormat(id, kW, kW, VARNOK_BIN_1, VARNOK_IMG_Y8), 0);
-  ASSERT_EQ(VarnokSetStartPos(id, 812, 362), 0);
+  ASSERT_EQ(VarnokSetStartPos(id, 812 + sim::kStereoShiftPx, 362), 0);
   ASSERT_EQ(VarnokStartVideoCapture(id), 0);
 }
 
@@ -86,7 +87,7 @@ TEST_F(VarnokThreads, CaptureAndDialogThreadsShareTheIds) {
       for (int i = 0; i < 120; ++i) {
         VarnokGetControlValue(id, VARNOK_CONTROL_EXPOSURE, &value, &flag);
         if (VarnokGetVideoData(id, f.data(), kFrame, value * 20 + 5000) != 0) ++failures;
-        if (i % 30 == 0) VarnokSetStartPos(id, 812 + i % 7, 362);
+        if (i % 30 == 0) VarnokSetStartPos(id, 812 + sim::kStereoShiftPx + i % 7, 362);
         VarnokSetControlValue(id, VARNOK_CONTROL_GAIN, 250 + i % 50, 0);
       }
     };
@@ -94,7 +95,7 @@ TEST_F(VarnokThreads, CaptureAndDialogThreadsShareTheIds) {
       int32_t value = 0, flag = 0;
       for (int i = 0; !stop; ++i) {
         VarnokSetControlValue(i % 2, VARNOK_CONTROL_GAIN, 300, 0);
-        VarnokSetStartPos(i % 2, 812, 362 - i % 5);
+        VarnokSetStartPos(i % 2, 812 + sim::kStereoShiftPx, 362 - i % 5);
         VarnokGetControlValue(i % 2, VARNOK_CONTROL_GAIN, &value, &flag);
         std::this_thread::yield();
       }
