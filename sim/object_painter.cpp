@@ -31,6 +31,26 @@ Vec3 Unit(Vec3 v) {
   return v * (1.0 / Length(v));
 }
 
+// A steel shaft under the lamps: a bright specular line along its top, the rest of the tube a
+// little dimmer where it mirrors the room at a slant. Well above the mat and the analysis' mask
+// level, as a shaft at a real bay.
+constexpr float kChromeShaftRim = 190.0f;
+constexpr float kChromeShaftCore = 232.0f;
+constexpr double kChromeShaftCoreWidth = 0.45;  // of the half-width
+
+float ChromeShaftTone(double across) {  // distance from the centre line over the half-width
+  const double q = across / kChromeShaftCoreWidth;
+  return kChromeShaftRim +
+         (kChromeShaftCore - kChromeShaftRim) * static_cast<float>(std::max(0.0, 1.0 - q * q));
+}
+
+// A polished head catches the lamps only along its rounded top line, a little behind the middle
+// of the head as seen from above: a thin bright edge, nothing a ball finder takes for a ball.
+constexpr float kChromeTopLineTone = 215.0f;
+constexpr double kTopLineFromBack = 0.35;  // of the head's depth
+constexpr double kTopLineHalfWidthPx = 0.8;
+constexpr float kLampGlintTone = 230.0f;
+
 // The bay is lit by a lamp beside each camera; these are the directions to them from a ball.
 struct Lamps {
   Vec3 a, b;
@@ -45,6 +65,24 @@ Lamps LampsFor(Vec3 centre) {
 float BallTone(Vec3 n, const Lamps& lamps) {
   const double lit = 0.5 * (std::max(0.0, Dot(n, lamps.a)) + std::max(0.0, Dot(n, lamps.b)));
   return static_cast<float>(kBallTone * (kBallAmbient + (1.0 - kBallAmbient) * lit));
+}
+
+// A lamp mirrored in the head: a level disc, which a camera looking straight down sees as a circle.
+void PaintGlint(const PinholeCamera& cam, const ClubPose& pose, RadianceWindow& w) {
+  double uc = 0, vc = 0;
+  if (!cam.Project(pose.glint, uc, vc)) return;
+  const double r = cam.focal_px * pose.glint_radius_mm / (cam.centre.z - pose.glint.z);
+  PixelBox box;
+  if (!Clip(w, uc - r - 1, vc - r - 1, uc + r + 1, vc + r + 1, box)) return;
+  for (int y = box.y0; y < box.y1; ++y) {
+    uint16_t* row = w.Row(y);
+    const double dv = w.y0 + y + 0.5 - vc;
+    for (int x = box.x0; x < box.x1; ++x) {
+      const double du = w.x0 + x + 0.5 - uc;
+      const double coverage = std::clamp(r - std::sqrt(du * du + dv * dv) + 0.5, 0.0, 1.0);
+      if (coverage > 0) Blend(row[x], kLampGlintTone, static_cast<float>(coverage));
+    }
+  }
 }
 
 }  // namespace
@@ -115,10 +153,12 @@ void PaintShaft(const PinholeCamera& cam, const ClubPose& pose, RadianceWindow& 
       const double t = std::clamp((pu * du + pv * dv) / len2, 0.0, 1.0);
       const double eu = pu - t * du, ev = pv - t * dv;
       const double dist = std::sqrt(eu * eu + ev * ev);
-      const double coverage = std::clamp(r0 + (r1 - r0) * t - dist + 0.5, 0.0, 1.0);
+      const double radius = r0 + (r1 - r0) * t;
+      const double coverage = std::clamp(radius - dist + 0.5, 0.0, 1.0);
       if (coverage <= 0) continue;
       if (row == nullptr) row = w.Row(y);
-      Blend(row[x], pose.shaft_tone, static_cast<float>(coverage));
+      const float tone = pose.chrome ? ChromeShaftTone(dist / radius) : pose.shaft_tone;
+      Blend(row[x], tone, static_cast<float>(coverage));
     }
   }
 }
@@ -150,6 +190,8 @@ void PaintHead(const PinholeCamera& cam, const ClubPose& pose, RadianceWindow& w
     nv[i] = eu / len * orient;
     c[i] = -(nu[i] * pu[i] + nv[i] * pv[i]);
   }
+  // Edge 2 runs along the back of the head (corners 2 and 3), edge 0 along its face.
+  const double line_from_back = kTopLineFromBack * (nu[2] * pu[0] + nv[2] * pv[0] + c[2]);
   for (int y = box.y0; y < box.y1; ++y) {
     uint16_t* row = nullptr;
     const double v = w.y0 + y + 0.5;
@@ -160,9 +202,16 @@ void PaintHead(const PinholeCamera& cam, const ClubPose& pose, RadianceWindow& w
       const double coverage = std::clamp(inside + 0.5, 0.0, 1.0);
       if (coverage <= 0) continue;
       if (row == nullptr) row = w.Row(y);
-      Blend(row[x], pose.head_tone, static_cast<float>(coverage));
+      float tone = pose.head_tone;
+      if (pose.chrome) {
+        const double off = std::abs(nu[2] * u + nv[2] * v + c[2] - line_from_back);
+        const double line = std::clamp(kTopLineHalfWidthPx - off + 0.5, 0.0, 1.0);
+        tone += (kChromeTopLineTone - tone) * static_cast<float>(line);
+      }
+      Blend(row[x], tone, static_cast<float>(coverage));
     }
   }
+  if (pose.glint_radius_mm > 0) PaintGlint(cam, pose, w);
 }
 
 }  // namespace sim

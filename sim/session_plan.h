@@ -17,6 +17,10 @@ inline constexpr double kDefaultFps = 500.0;
 
 enum class EventKind { kPlace, kRemove, kShot, kSwing, kLight, kFailRead, kDisconnect, kSlow };
 
+// How the club looks under the lamps: dark (graphite shaft, dark head, never as bright as a ball)
+// or chrome (a steel shaft and a polished head that catch the lamps, as at most real bays).
+enum class ClubFinish { kDark, kChrome };
+
 struct StrikeParams {
   double speed = 0;  // ball speed (m/s) of a shot; club head speed of a swing (0 = typical)
   double hla = 0;    // degrees, positive to the right
@@ -25,6 +29,7 @@ struct StrikeParams {
   double sidespin = 0;
   double path = 0;  // club path in degrees, positive in-to-out
   bool right_hand = true;
+  ClubFinish club = ClubFinish::kDark;
 };
 
 struct SessionEvent {
@@ -48,6 +53,9 @@ struct ReplayClip {
 
 struct SessionPlan {
   bool free_run = false;
+  // Free-run only: the scene waits at its start until both cameras stream, so a sensor that opens
+  // its cameras one after the other sees the same session on both.
+  bool start_together = false;
   double fps = kDefaultFps;
   int camera_count = 2;
   bool swapped = false;

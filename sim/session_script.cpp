@@ -54,14 +54,19 @@ class ScriptParser {
  private:
   std::string Fps(const Tokens& t) {
     size_t rate_at = 1;
+    size_t end = t.size();
     if (t.size() >= 2 && t[1] == "free") {
       plan_.free_run = true;
       rate_at = 2;
-      if (t.size() == 2) return {};
+      if (end > 2 && t[end - 1] == "together") {
+        plan_.start_together = true;
+        --end;
+      }
+      if (end == 2) return {};
     }
     double fps = 0;
-    if (t.size() != rate_at + 1 || !Number(t[rate_at], fps) || fps < 1 || fps > 10000) {
-      return "fps takes a rate from 1 to 10000, or 'free'";
+    if (end != rate_at + 1 || !Number(t[rate_at], fps) || fps < 1 || fps > 10000) {
+      return "fps takes a rate from 1 to 10000, or 'free' with an optional rate and 'together'";
     }
     plan_.fps = fps;
     return {};
@@ -195,6 +200,11 @@ class ScriptParser {
       if (key == "hand") {
         if (value != "right" && value != "left") return "hand is right or left";
         e.strike.right_hand = value == "right";
+        continue;
+      }
+      if (key == "club") {
+        if (value != "dark" && value != "chrome") return "club is dark or chrome";
+        e.strike.club = value == "chrome" ? ClubFinish::kChrome : ClubFinish::kDark;
         continue;
       }
       if (key == "area") {

@@ -138,6 +138,7 @@ int32_t SimComponent::StartCapture(int32_t id) {
       cam.next_frame = std::max(cam.next_frame, peer->next_frame);
   }
   cam.streaming = true;
+  cam.streamed = true;
   changed_.notify_all();
   return kOk;
 }
@@ -150,6 +151,10 @@ int32_t SimComponent::Close(int32_t id) {
   cam.open = false;
   cam.streaming = false;
   ++cam.generation;
+  if (cam.lost_frames > 0) {
+    std::fprintf(stderr, "varnok_sim: camera %d lost %lld frames to late reads\n", id,
+                 static_cast<long long>(cam.lost_frames));
+  }
   changed_.notify_all();  // wakes a read blocked on this camera and a peer held back by it
   return kOk;
 }
@@ -167,8 +172,9 @@ int32_t SimComponent::WaitForFrame(std::unique_lock<std::mutex>& lock, int32_t i
     Clock::time_point wake = deadline;
     if (plan_.free_run) {
       const Camera* peer = Peer(id);
-      if (peer == nullptr || !peer->streaming ||
-          cam.next_frame <= peer->next_frame + kFreeRunLead) {
+      const bool peer_awaited = peer != nullptr && plan_.start_together && !peer->streamed;
+      if (!peer_awaited && (peer == nullptr || !peer->streaming ||
+                            cam.next_frame <= peer->next_frame + kFreeRunLead)) {
         frame = cam.next_frame;
         return kOk;
       }
@@ -224,6 +230,7 @@ int32_t SimComponent::Read(int32_t id, uint8_t* buffer, int32_t size, int32_t wa
     int64_t frame = 0;
     const int32_t waited = WaitForFrame(lock, id, waitMs, frame);
     if (waited != kOk) return waited;
+    cam.lost_frames += frame - cam.next_frame;
     cam.next_frame = frame + 1;
     if (plan_.free_run) changed_.notify_all();
     snap.t = clocks_[static_cast<int>(cam.role)].TimeOf(frame);
@@ -258,6 +265,12 @@ void SimComponent::RenderFrame(Camera& cam, const Snapshot& s, uint8_t* out) {
   }
   SceneAt(plan_, s.t, cam.scene);
   cam.renderer.Render(r, cam.scene, out);
+}
+
+int64_t SimComponent::LostFrames(int32_t id) const {
+  if (!Valid(id)) return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return cameras_[id].lost_frames;
 }
 
 }  // namespace sim

@@ -59,6 +59,8 @@ class SimComponent {
   int32_t StartCapture(int32_t id);
   int32_t Read(int32_t id, uint8_t* buffer, int32_t size, int32_t waitMs);
   int32_t Close(int32_t id);
+  // Frames of camera id that came and went while nobody read them (paced mode).
+  int64_t LostFrames(int32_t id) const;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -68,6 +70,8 @@ class SimComponent {
     // Guarded by mutex_.
     bool open = false;
     bool streaming = false;
+    bool streamed = false;  // has streamed at least once
+    int64_t lost_frames = 0;  // frames a late reader never received
     bool removed = false;
     int width = 320, height = 320;
     int x = 0, y = 0;

@@ -14,6 +14,10 @@ extern "C" {
 
 VARNOK_API int32_t VarnokSimLoadScript(const char* scriptText);
 
+// Frames of camera id (0 or 1) that came and went unread since the session began: a reader that
+// was late gets the newest frame, and the ones in between are lost.
+VARNOK_API int64_t VarnokSimLostFrames(int32_t id);
+
 #ifdef __cplusplus
 }
 #endif

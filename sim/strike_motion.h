@@ -21,12 +21,17 @@ struct ClubPose {
   Vec3 hands;            // upper end of the shaft
   double shaft_width_mm = 11.0;
   float head_tone = 0;
-  float shaft_tone = 0;
+  float shaft_tone = 0;  // a dark shaft; a chrome one takes its shine from the lamps
   double head_top_z = 0;
+  bool chrome = false;
+  // A lamp mirrored in a polished head, a bright disc on its top; radius 0 when there is none.
+  Vec3 glint;
+  double glint_radius_mm = 0;
 };
 
 // Pose of the club tau seconds from impact (negative before it); false when it is out of play.
-// A swing (no shot) passes the head over the ball instead of through it.
+// A swing (no shot) is a practice swing: slower, released early, the head just over the ball
+// instead of through it.
 bool ClubPoseAt(const StrikeParams& s, bool is_shot, Spot spot, Vec3 rest, double tau,
                 ClubPose& pose);
 

@@ -32,7 +32,8 @@ std::string TruthLine(const SessionEvent& e) {
          ",\"vla\":" + Decimal(e.strike.vla) + ",\"backspin\":" + Whole(e.strike.backspin) +
          ",\"sidespin\":" + Whole(e.strike.sidespin);
   }
-  s += ",\"path\":" + Decimal(e.strike.path) + "}";
+  s += ",\"path\":" + Decimal(e.strike.path) + ",\"club\":\"" +
+       (e.strike.club == ClubFinish::kChrome ? "chrome" : "dark") + "\"}";
   return s;
 }
 

@@ -65,6 +65,10 @@ int32_t VarnokSimLoadScript(const char* scriptText) {
   return parsed ? 0 : 1;
 }
 
+int64_t VarnokSimLostFrames(int32_t id) {
+  return Component()->LostFrames(id);
+}
+
 int32_t VarnokGetNumOfConnectedCameras(void) {
   return Component()->CameraCount();
 }

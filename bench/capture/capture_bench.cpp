@@ -53,7 +53,7 @@ struct FrameTally {
 
 void BM_ShiftFrameHistory(benchmark::State& state) {
   FrameBuffers buffers;
-  buffers.Allocate(kSide * kSide);
+  buffers.Allocate(kSide, kSide);
   for (auto _ : state) {
     ShiftFrameHistory(buffers);
     benchmark::ClobberMemory();
@@ -77,7 +77,7 @@ void BM_SimulatedCameraCalls(benchmark::State& state) {
   VarnokSetROIFormat(0, kSide, kSide, VARNOK_BIN_1, VARNOK_IMG_Y8);
   VarnokStartVideoCapture(0);
   FrameBuffers buffers;
-  buffers.Allocate(kSide * kSide);
+  buffers.Allocate(kSide, kSide);
   for (auto _ : state) {
     int32_t exposure = 0, autoFlag = 0;
     VarnokGetControlValue(0, VARNOK_CONTROL_EXPOSURE, &exposure, &autoFlag);

@@ -59,7 +59,7 @@ void BM_FindBall(benchmark::State& state) {
   CMainCamera camera;
   camera.SensorType = SENSOR_MAIN;
   camera.m_whiteNum.Init(SENSOR_MAIN);
-  camera.m_buffers.Allocate(camera.m_whiteNum.m_imageSize);
+  camera.m_buffers.Allocate(camera.m_whiteNum.m_width, camera.m_whiteNum.m_height);
   const auto side = static_cast<int32_t>(state.range(0));
   const int32_t origin = (kSide - side) / 2;
   camera.m_clubType = CLUB_IRON;

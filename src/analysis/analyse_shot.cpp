@@ -61,10 +61,9 @@ Step CheckFrameRate(ShotRun& run) {
 
 Step MergeAndAdjust(ShotRun& run) {
   CMainCamera& camera = run.camera;
-  if (camera.SensorType == SENSOR_MAIN && camera.m_peer != nullptr &&
-      WaitForSideCamera(run) == Step::kEnd) {
-    return Step::kEnd;
-  }
+  const bool waits = camera.SensorType == SENSOR_MAIN && camera.m_peer != nullptr;
+  if (waits && WaitForSideCamera(run) == Step::kEnd) return Step::kEnd;
+  run.timings().sideArrivedUs = MonotonicMicros();
   if (!run.IsPutter()) MeasureClubPathAndSideSpin(run);
   return RunAdjustmentChain(run);
 }
@@ -72,8 +71,9 @@ Step MergeAndAdjust(ShotRun& run) {
 Step RunStages(ShotRun& run) {
   CMainCamera& camera = run.camera;
   if (ReadShotFrames(run) == Step::kEnd) return Step::kEnd;
+  run.timings().framesReadUs = MonotonicMicros();
   WritePreShotFrames(run);
-  WriteShotIni(run);
+  run.shotIniPending = true;
   SetUpBallTrack(run);
   run.Log("-> exp : %d, gai : %d, gam : %d <-\n", camera.exposure, camera.gain.load(),
           camera.gamma);
@@ -82,9 +82,12 @@ Step RunStages(ShotRun& run) {
   if (run.IsPutter() && CheckPuttLeftBallAtRest(run) == Step::kEnd) return Step::kEnd;
   if (CheckFrameRate(run) == Step::kEnd) return Step::kEnd;
   if (SelectSpeed(run) == Step::kEnd) return Step::kEnd;
+  run.timings().measuredUs = MonotonicMicros();
   if (MergeAndAdjust(run) == Step::kEnd) return Step::kEnd;
 
   DeliverShot(run);
+  run.timings().deliveredUs = MonotonicMicros();
+  run.WritePendingFiles();
   run.Log(
       "-> result - m_speed : %f, m_HAngle : %f, m_VAngle : %f, m_sideSpin : %f, m_backSpin : %f "
       "<-\n",
@@ -100,11 +103,15 @@ Step RunStages(ShotRun& run) {
 int32_t CMainCamera::AnalyseShot() {
   platform::OutputDebugStringA(SensorType == SENSOR_MAIN ? "-> Start Analysis(TopMain) <-\n"
                                                          : "-> Start Analysis(TopSide) <-\n");
+  m_analysis.lastRun = RunTimings{};
+  m_analysis.lastRun.startUs = MonotonicMicros();
   ShotRun run(*this);
   OpenShotRecord(run);
   run.Log("-> MY_PRODUCT_VERSION : %s <-\n", kVersion);
   ResetResults(run);
   RunStages(run);
+  run.WritePendingFiles();
   CloseShotRecord(run);
+  m_analysis.lastRun.finishedUs = MonotonicMicros();
   return run.outcome;
 }

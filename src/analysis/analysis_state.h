@@ -12,6 +12,22 @@ enum Handedness : int32_t {
   HAND_RIGHT = 1,
 };
 
+// When the stages of the latest run ended, in microseconds of the monotonic clock, and how long
+// its file writes took: what the latency figures of a bay are made of.
+struct RunTimings {
+  int64_t startUs = 0;
+  int64_t framesReadUs = 0;   // the shot's frames are in memory
+  int64_t measuredUs = 0;     // track and speed selection done
+  int64_t sideArrivedUs = 0;  // the side camera's values taken (or the wait given up)
+  int64_t deliveredUs = 0;    // the client has the shot record
+  int64_t finishedUs = 0;
+  int64_t writeUs = 0;                // all file writes of the run
+  int64_t writeBeforeDeliveryUs = 0;  // of them, before the record went out
+};
+
+// Microseconds of the monotonic clock.
+int64_t MonotonicMicros();
+
 struct AnalysisState {
   // Refusals for a low frame rate since the camera object was built or since the last -1000.
   int32_t lowFpsCount = 0;
@@ -21,4 +37,5 @@ struct AnalysisState {
   int32_t speedJitterIndex = 0;
   // The handedness the latest run's track decided.
   int32_t handedness = HAND_UNDECIDED;
+  RunTimings lastRun;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "analysis/mask_counts.h"
 #include "analysis/shot_run.h"
 #include "watch/bright_count.h"
 
@@ -24,12 +25,12 @@ enum class Verdict { kRejected, kAccepted, kEndRun };
 struct CandidateTest {
   ShotRun& run;
   const CWhiteNum& t;
-  const uint8_t* mask;
+  const MaskCounts& mask;
   int32_t X;
   bool rightHanded;
 
   bool Filled(const CRectT& box, int32_t level, int32_t percent) const {
-    return IsBoxFilled(box, mask, run.W, run.H, level, percent);
+    return mask.Filled(box, level, percent);
   }
 
   // A bright shaft leaves a straight line of probes climbing away from the ball on the player's
@@ -102,7 +103,7 @@ struct CandidateTest {
     CRectT probe = MakeRect(px, by + t.m_edgeOffsetY, 2, 10);
     ClampToImage(probe, run.W, run.H);
     const int32_t darkBelow = t.m_ballBoxHeight * t.m_edgePercent * 2 / 100;
-    return CountWhite(probe, run.W, mask, t.m_edgeLevel, run.H) < darkBelow;
+    return mask.Count(probe) < darkBelow;
   }
 
   void RefineEdges(CRectT& candidate) const {
@@ -140,7 +141,7 @@ struct CandidateTest {
       ClampToImage(bottom, run.W, run.H);
       if (Filled(bottom, t.m_shotLevelA, kBottomPercent)) {
         run.Log("-> May Be Empty Swing - captureImageIndex : %d, iPIXEL_IS_bottom : %d <-\n", X,
-                CountWhite(bottom, run.W, mask, t.m_shotLevelA, run.H));
+                mask.Count(bottom));
         return Verdict::kEndRun;
       }
     }
@@ -229,8 +230,9 @@ void TakeSecondCandidate(ShotRun& run, int32_t X, FrameScan& scan, const CRectT&
 Step ScanCandidates(ShotRun& run, int32_t X, FrameScan& scan) {
   const BallTrackState& track = run.track;
   const CRectT area = run.camera.m_ballCheckArea;
-  const CandidateTest test{run, run.camera.m_whiteNum, run.Mask(), X,
-                           track.handedness == HAND_RIGHT};
+  MaskCounts counts;
+  counts.Build(run.Mask(), run.W, run.H, run.camera.m_buffers.maskSums.get());
+  const CandidateTest test{run, run.camera.m_whiteNum, counts, X, track.handedness == HAND_RIGHT};
   // Once the ball has been kept it can only have climbed: rows below the last ball are not looked
   // at.
   const int64_t bottom = track.foundCount > 0

@@ -292,7 +292,12 @@ bool FirstBallTooLate(const ShotRun& run, int32_t X) {
 }
 
 bool TrackComplete(const ShotRun& run) {
-  return run.track.missCount >= MissLimit(run) || run.track.foundCount >= FoundLimit(run);
+  const BallTrackState& t = run.track;
+  // Out of the bunker the ball may stay hidden in the sand until frame 38: the wait for it ends
+  // only after more misses than that, or the frame-38 rule could never see frame 39.
+  const bool waitingInSand = run.ClubType() == CLUB_BUNKER && t.firstBallFrame == -1;
+  const bool cold = waitingInSand ? t.missCount > MissLimit(run) : t.missCount >= MissLimit(run);
+  return cold || t.foundCount >= FoundLimit(run);
 }
 
 }  // namespace

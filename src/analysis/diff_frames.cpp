@@ -7,8 +7,9 @@
 namespace {
 
 // Branch-free so the compiler turns it into byte-vector compares and blends.
-void DiffSpan(uint8_t threshold, uint8_t* mask, uint8_t* difference, const uint8_t* background,
-              const uint8_t* frame, int64_t length) {
+void DiffSpan(uint8_t threshold, uint8_t* __restrict mask, uint8_t* __restrict difference,
+              const uint8_t* __restrict background, const uint8_t* __restrict frame,
+              int64_t length) {
   for (int64_t i = 0; i < length; ++i) {
     const uint8_t b = background[i];
     const uint8_t f = frame[i];

@@ -60,6 +60,7 @@ void WritePreShotFrames(const ShotRun& run) {
 }
 
 void WriteShotIni(const ShotRun& run) {
+  const int64_t start = MonotonicMicros();
   const CMainCamera& camera = run.camera;
   const std::string path =
       (std::filesystem::path(camera.m_workingDirectory) / kDataFolder / run.shotName / "shot.ini")
@@ -71,9 +72,11 @@ void WriteShotIni(const ShotRun& run) {
   char fps[64];
   std::snprintf(fps, sizeof fps, "%f", static_cast<double>(camera.m_capture.m_fpsForFrame2Frame));
   platform::WritePrivateProfileStringA("fps", "fpsForFrame2Frame", fps, path.c_str());
+  run.CountWrite(start);
 }
 
 void RefreshClubPathFolder(const ShotRun& run) {
+  const int64_t start = MonotonicMicros();
   const CMainCamera& camera = run.camera;
   char folder[kPathSize];
   std::snprintf(folder, sizeof folder, "./%s/%s", kDataFolder, kClubPathFolder);
@@ -94,6 +97,7 @@ void RefreshClubPathFolder(const ShotRun& run) {
     if (k > 0 && camera.m_balls[k].m_ball.m_speed == kNotMeasured) break;
     write(run.ShotFrame(k), k + kPreShotPictures);
   }
+  run.CountWrite(start);
 }
 
 void CloseShotRecord(ShotRun& run) {

@@ -1,9 +1,11 @@
 #include "analysis/shot_run.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 
 #include "analysis/frame_dump.h"
+#include "analysis/shot_record.h"
 #include "platform/append_log.h"
 
 ShotRun::ShotRun(CMainCamera& owner)
@@ -26,6 +28,18 @@ void ShotRun::Log(const char* format, ...) const {
   platform::AppendLog(logPath[0] != '\0' ? logPath : nullptr, line, 0);
 }
 
+int64_t MonotonicMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void ShotRun::CountWrite(int64_t startUs) const {
+  const int64_t spent = MonotonicMicros() - startUs;
+  timings().writeUs += spent;
+  if (timings().deliveredUs == 0) timings().writeBeforeDeliveryUs += spent;
+}
+
 void ShotRun::Dump(const uint8_t* image, const char* nameFormat, ...) const {
   if (directory[0] == '\0') return;
   char name[128];
@@ -33,9 +47,17 @@ void ShotRun::Dump(const uint8_t* image, const char* nameFormat, ...) const {
   va_start(args, nameFormat);
   std::vsnprintf(name, sizeof name, nameFormat, args);
   va_end(args);
-  char path[kPathSize + 128];
-  std::snprintf(path, sizeof path, "%s/%s", directory, name);
-  WriteFrameDump(image, W, H, path);
+  pendingDumps.Add(camera, image, name);
+}
+
+void ShotRun::WritePendingFiles() const {
+  if (directory[0] == '\0') return;
+  if (shotIniPending) {
+    shotIniPending = false;
+    WriteShotIni(*this);
+  }
+  const int64_t start = MonotonicMicros();
+  if (pendingDumps.WriteAll(camera, directory)) CountWrite(start);
 }
 
 Step ShotRun::End(int32_t endOutcome, const char* directorySuffix) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "analysis/ball_track_state.h"
+#include "analysis/pending_dumps.h"
 #include "analysis/run_step.h"
 #include "analysis/top_side_result.h"
 #include "camera/main_camera.h"
@@ -33,6 +34,10 @@ struct ShotRun {
   // The side camera measured a right-handed putt: it reports this shot.
   bool puttingUsesSideCamera = false;
 
+  // Frame dumps and the first shot.ini wait until the shot is out (or the run has ended).
+  mutable PendingDumps pendingDumps;
+  mutable bool shotIniPending = false;
+
   int32_t outcome = ANALYSIS_DELIVERED;
   const char* suffix = nullptr;  // appended to the directory name when the run ends
 
@@ -45,10 +50,18 @@ struct ShotRun {
   uint8_t* Mask() const { return camera.m_buffers.work[0].get(); }
   uint8_t* Difference() const { return camera.m_buffers.work[1].get(); }
 
+  // Where the run's stages and file writes are timed.
+  RunTimings& timings() const { return camera.m_analysis.lastRun; }
+  // Adds the time since startUs to the run's file-write time.
+  void CountWrite(int64_t startUs) const;
+
   void Log(const char* format, ...) const __attribute__((format(printf, 2, 3)));
-  // Writes image as a frame dump into the shot directory under the formatted name.
+  // A frame dump of image into the shot directory under the formatted name, written by
+  // WritePendingFiles.
   void Dump(const uint8_t* image, const char* nameFormat, ...) const
       __attribute__((format(printf, 3, 4)));
+  // Writes what waited for the delivery: the first shot.ini and the frame dumps.
+  void WritePendingFiles() const;
   // Ends the run with this outcome; the directory gets the suffix.
   Step End(int32_t endOutcome, const char* directorySuffix);
 };

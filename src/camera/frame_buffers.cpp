@@ -12,15 +12,20 @@ std::unique_ptr<uint8_t[]> Zeroed(size_t bytes) {
 
 }  // namespace
 
-void FrameBuffers::Allocate(int32_t frameBytes) {
-  const auto bytes = static_cast<size_t>(frameBytes);
-  imageSize = frameBytes;
+void FrameBuffers::Allocate(int32_t frameWidth, int32_t frameHeight) {
+  width = frameWidth;
+  height = frameHeight;
+  imageSize = frameWidth * frameHeight;
+  const auto bytes = static_cast<size_t>(imageSize);
   live = Zeroed(bytes);
   shotStore = Zeroed(bytes * kShotStoreFrames);
   for (auto& frame : preShot) frame = Zeroed(bytes);
   for (auto& frame : work) frame = Zeroed(bytes);
   for (auto& frame : scratch) frame = Zeroed(bytes);
   reference = Zeroed(bytes);
-  // The spare frame is only ever overwritten by a read, so it is left as allocated.
+  // Both are only ever overwritten before they are read, so they are left as allocated.
+  dumpCopies = std::make_unique_for_overwrite<uint8_t[]>(bytes * kDumpCopyFrames);
+  maskSums = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(frameWidth + 1) *
+                                                        static_cast<size_t>(frameHeight + 1));
   spare = std::make_unique_for_overwrite<uint8_t[]>(bytes);
 }

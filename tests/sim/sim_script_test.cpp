@@ -17,7 +17,8 @@ TEST(SessionScript, ReadsTheDirectivesOfTheExample) {
       "cameras swap\n"
       "seed 7\n"
       "at 0.5 place iron 20 -10\n"
-      "at 2.0 shot speed=45 hla=2.5 vla=18 backspin=6000 sidespin=-300 hand=right path=1.5\n"
+      "at 2.0 shot speed=45 hla=2.5 vla=18 backspin=6000 sidespin=-300 hand=right path=1.5 "
+      "club=chrome\n"
       "at 3.0 remove\n"
       "at 4.0 swing hand=left\n"
       "at 5.0 fail main read 0.2\n"
@@ -36,8 +37,10 @@ TEST(SessionScript, ReadsTheDirectivesOfTheExample) {
   EXPECT_NEAR(plan.events[1].rest.x, sim::RestCentre(sim::Spot::kIron).x + 20, 1e-9);
   EXPECT_EQ(sim::TruthLine(plan.events[1]),
             "{\"t\":2.0,\"kind\":\"shot\",\"area\":\"iron\",\"hand\":\"right\",\"speed\":45.0,"
-            "\"hla\":2.5,\"vla\":18.0,\"backspin\":6000,\"sidespin\":-300,\"path\":1.5}");
+            "\"hla\":2.5,\"vla\":18.0,\"backspin\":6000,\"sidespin\":-300,\"path\":1.5,"
+            "\"club\":\"chrome\"}");
   EXPECT_FALSE(plan.events[3].strike.right_hand);
+  EXPECT_EQ(plan.events[3].strike.club, sim::ClubFinish::kDark);
 
   sim::SceneSnapshot s;
   sim::SceneAt(plan, 1.0, s);
@@ -71,6 +74,8 @@ TEST(SessionScript, RefusesBrokenLinesWithTheirNumber) {
       {"at 0 place tee\nat 1 shot speed=40 spin=3\n", "line 2", "unknown key"},
       {"at 0 place tee\nat 1 shot speed=4e\n", "line 2", "number"},
       {"at 1 swing hand=both\n", "line 1", "hand"},
+      {"at 0 place tee\nat 1 shot speed=40 club=steel\n", "line 2", "club is dark or chrome"},
+      {"at 1 swing club=\n", "line 1", "club is dark or chrome"},
       {"at 1 fail top read 1\n", "line 1", "main or side"},
       {"at 1 fail main read\n", "line 1", "duration"},
       {"at 1 fail main slow 100 1\nat 1.5 fail main slow 50\n", "line 2", "overlap"},
@@ -100,7 +105,8 @@ TEST(SessionScript, ShotStrikesTheNamedOrLatestBall) {
   EXPECT_EQ(plan.events[2].spot, sim::Spot::kRough);
   EXPECT_EQ(plan.events[3].spot, sim::Spot::kTee);
   EXPECT_EQ(sim::TruthLine(plan.events[4]),
-            "{\"t\":3.0,\"kind\":\"swing\",\"area\":\"tee\",\"hand\":\"right\",\"path\":0.0}");
+            "{\"t\":3.0,\"kind\":\"swing\",\"area\":\"tee\",\"hand\":\"right\",\"path\":0.0,"
+            "\"club\":\"dark\"}");
 }
 
 TEST(FrameClock, FrameTimesFollowTheRateAndSlowPeriods) {

@@ -298,7 +298,7 @@ TEST_F(VarnokContract, ScriptErrorLeavesNoCamera) {
 TEST_F(VarnokContract, EveryShotAndSwingAppendsOneTruthLine) {
   Load(
       "fps free 100\nat 0 place iron\nat 0.05 shot speed=45 hla=2.5 vla=18 backspin=6000 "
-      "sidespin=-300 hand=right path=1.5\nat 0.1 swing hand=left\n");
+      "sidespin=-300 hand=right path=1.5\nat 0.1 swing hand=left club=chrome\n");
   StartCamera(0);
   ASSERT_EQ(VarnokOpenCamera(1), 0);
   ASSERT_EQ(VarnokStartVideoCapture(1), 0);
@@ -313,8 +313,11 @@ TEST_F(VarnokContract, EveryShotAndSwingAppendsOneTruthLine) {
   EXPECT_FALSE(std::getline(in, c));
   EXPECT_EQ(a,
             "{\"t\":0.05,\"kind\":\"shot\",\"area\":\"iron\",\"hand\":\"right\",\"speed\":45.0,"
-            "\"hla\":2.5,\"vla\":18.0,\"backspin\":6000,\"sidespin\":-300,\"path\":1.5}");
-  EXPECT_EQ(b, "{\"t\":0.1,\"kind\":\"swing\",\"area\":\"tee\",\"hand\":\"left\",\"path\":0.0}");
+            "\"hla\":2.5,\"vla\":18.0,\"backspin\":6000,\"sidespin\":-300,\"path\":1.5,"
+            "\"club\":\"dark\"}");
+  EXPECT_EQ(b,
+            "{\"t\":0.1,\"kind\":\"swing\",\"area\":\"tee\",\"hand\":\"left\",\"path\":0.0,"
+            "\"club\":\"chrome\"}");
 }
 
 }  // namespace

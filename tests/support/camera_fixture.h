@@ -14,7 +14,7 @@ struct CameraOnFrame {
   explicit CameraOnFrame(int32_t sensorType = SENSOR_MAIN) : frame(1, 1) {
     camera.SensorType = sensorType;
     camera.m_whiteNum.Init(sensorType);
-    camera.m_buffers.Allocate(camera.m_whiteNum.m_imageSize);
+    camera.m_buffers.Allocate(camera.m_whiteNum.m_width, camera.m_whiteNum.m_height);
     frame = TestFrame(camera.FrameWidth(), camera.FrameHeight());
   }
 

@@ -1,0 +1,115 @@
+// kestrix-accuracy as people run it: the real tool starting the real sensor and golf client on a
+// demo session, and refusing what it cannot run.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+// The tool's standard output and exit status; its standard error goes to errFile.
+ToolRun RunTool(const std::string& arguments, const std::string& errFile) {
+  const std::string command =
+      std::string("'") + KESTRIX_ACCURACY + "' " + arguments + " 2> '" + errFile + "'";
+  ToolRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TEST(AccuracyRun, AFreeRunningIronShotIsDeliveredOnceWithItsFlightPath) {
+  test_support::TempDir dir;
+  const fs::path run = dir.path() / "run";
+  const ToolRun tool = RunTool("--free --json --script shot_iron.txt --keep '" + run.string() + "'",
+                               dir.File("accuracy.err"));
+  const std::string err = test_support::ReadBytes(dir.File("accuracy.err"));
+  const std::string log = test_support::ReadBytes((run / "sensor.log").string());
+  const std::string why =
+      err + "\nsensor.log ends:\n" + log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+  EXPECT_EQ(tool.status, 0) << tool.out << why;
+
+  const auto report = nlohmann::json::parse(tool.out, nullptr, false);
+  ASSERT_TRUE(report.is_object()) << tool.out << why;
+  ASSERT_EQ(report["shots"].size(), 1u) << tool.out;
+  const auto& shot = report["shots"][0];
+  EXPECT_EQ(shot["kind"], "shot");
+  EXPECT_EQ(shot["area"], "iron");
+  EXPECT_EQ(shot["t"], 4.0);
+  EXPECT_EQ(shot["speed"], 45.0);
+  EXPECT_EQ(shot["deliveries"], 1) << tool.out << why;
+  ASSERT_TRUE(shot["measured"].is_object()) << tool.out << why;
+  EXPECT_TRUE(shot["measured"]["speed"].is_number());
+  // Every club but the putter gets a flight path.
+  EXPECT_GT(shot["measured"]["points"].get<int>(), 0) << tool.out;
+  EXPECT_TRUE(report["unattributed"].empty());
+  EXPECT_EQ(report["summary"]["full"]["speed"]["count"], 1);
+  EXPECT_EQ(report["ok"], true);
+
+  // The kept run: what the programs wrote, and the script as played.
+  EXPECT_EQ(report["run_dir"], run.string());
+  for (const char* name : {"sensor.jsonl", "sensor.log", "client.jsonl", "client.err"}) {
+    EXPECT_TRUE(fs::exists(run / name)) << name;
+  }
+  EXPECT_NE(test_support::ReadBytes((run / "client.jsonl").string()).find("\"code\":7101"),
+            std::string::npos);
+  EXPECT_NE(test_support::ReadBytes((run / "shot_iron.txt").string()).find("fps free "),
+            std::string::npos);
+}
+
+struct RefusalCase {
+  const char* name;
+  const char* arguments;
+  const char* message;  // part of what the tool says on standard error
+};
+
+// Names the case in test listings, which would otherwise show its bytes.
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class AccuracyRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(AccuracyRefusal, ExitsWithTwoAndSaysWhy) {
+  test_support::TempDir dir;
+  fs::create_directories(dir.path() / "empty");
+  test_support::WriteBytes(dir.File("endless.txt"), "fps 468\nat 1.0 place tee\n");
+  std::string arguments = GetParam().arguments;
+  for (size_t at; (at = arguments.find("DIR")) != std::string::npos;) {
+    arguments.replace(at, 3, dir.path().string());
+  }
+  const ToolRun tool = RunTool(arguments, dir.File("accuracy.err"));
+  const std::string err = test_support::ReadBytes(dir.File("accuracy.err"));
+  EXPECT_EQ(tool.status, 2) << err;
+  EXPECT_TRUE(tool.out.empty()) << tool.out;
+  EXPECT_NE(err.find(GetParam().message), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, AccuracyRefusal,
+    ::testing::Values(
+        RefusalCase{"NoScript", "--free", "--script is required"},
+        RefusalCase{"UnknownOption", "--script shot_iron.txt --fast", "--fast"},
+        RefusalCase{"ScriptNowhere", "--script no_such_session.txt", "no script"},
+        RefusalCase{"ScriptWithoutEnd", "--script DIR/endless.txt", "no 'end' line"},
+        RefusalCase{"KeptDirectoryInUse", "--script shot_iron.txt --keep DIR", "not empty"},
+        RefusalCase{"ProgramsMissing", "--script shot_iron.txt --bin DIR/empty", "cannot run"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

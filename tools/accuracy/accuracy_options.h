@@ -1,0 +1,25 @@
+// Command line of kestrix-accuracy.
+#pragma once
+
+#include <string>
+
+namespace accuracy {
+
+struct AccuracyOptions {
+  std::string script;  // path, or a bare name also looked up in the demo folder
+  std::string keep;    // run directory to fill and keep; empty: a scratch directory
+  bool freeRun = false;
+  bool json = false;
+  std::string demo;    // empty: the built-in default
+  std::string bin;     // directory holding kestrix-headless and kestrix-client; empty: the build's
+  std::string dataBi;  // empty: the build's flight table
+  bool help = false;
+};
+
+// False with the reason in *error for anything it does not understand or a missing --script.
+bool ParseAccuracyOptions(int argc, const char* const* argv, AccuracyOptions* options,
+                          std::string* error);
+
+const char* AccuracyUsage();
+
+}  // namespace accuracy

@@ -1,0 +1,144 @@
+// kestrix-accuracy: plays a session script on the simulated cameras with kestrix-headless and
+// kestrix-client, and shows how close every delivered shot is to the simulated truth.
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "accuracy_options.h"
+#include "error_summary.h"
+#include "free_run_script.h"
+#include "json_report.h"
+#include "run_directory.h"
+#include "script_outline.h"
+#include "session_run.h"
+#include "shot_join.h"
+#include "table_report.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace accuracy;
+
+constexpr int kUsageError = 2;
+constexpr int kTailLines = 20;
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "kestrix-accuracy: %s\n", message.c_str());
+  return kUsageError;
+}
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Tail(const std::string& text, int lines) {
+  size_t at = text.size();
+  for (int n = 0; n <= lines && at > 0; ++n) at = text.rfind('\n', at - 1);
+  return at == std::string::npos ? text : text.substr(at + 1);
+}
+
+// The kept directory is new or empty, so its files are this run's alone; a scratch one is new.
+std::optional<fs::path> MakeRunDirectory(const std::string& keep, std::string* error) {
+  std::error_code ec;
+  if (keep.empty()) {
+    std::string pattern = (fs::temp_directory_path(ec) / "kestrix-accuracy-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      *error = "cannot make a scratch directory in " + fs::temp_directory_path(ec).string();
+      return std::nullopt;
+    }
+    return fs::path(pattern);
+  }
+  const fs::path dir = fs::absolute(keep, ec);
+  fs::create_directories(dir, ec);
+  if (!fs::is_directory(dir, ec)) {
+    *error = "cannot make the run directory " + dir.string();
+    return std::nullopt;
+  }
+  if (!fs::is_empty(dir, ec)) {
+    *error = "the run directory " + dir.string() + " is not empty";
+    return std::nullopt;
+  }
+  return dir;
+}
+
+// Removes a scratch directory when the run ends, whichever way.
+struct ScratchDirectory {
+  fs::path dir;
+  bool keep = false;
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    if (!keep && !dir.empty()) fs::remove_all(dir, ignored);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  AccuracyOptions options;
+  std::string error;
+  if (!ParseAccuracyOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "kestrix-accuracy: %s\n%s", error.c_str(), AccuracyUsage());
+    return kUsageError;
+  }
+  if (options.help) {
+    std::fputs(AccuracyUsage(), stdout);
+    return 0;
+  }
+
+  // The programs run in the run directory, so every path they get is absolute.
+  std::error_code ec;
+  const fs::path demo = fs::absolute(options.demo.empty() ? KESTRIX_DEMO_DIR : options.demo, ec);
+  const fs::path dataBi =
+      fs::absolute(options.dataBi.empty() ? KESTRIX_DATA_BI : options.dataBi, ec);
+  SessionSetup setup;
+  setup.headless = options.bin.empty()
+                       ? KESTRIX_HEADLESS
+                       : fs::absolute(fs::path(options.bin) / "kestrix-headless", ec);
+  setup.client = options.bin.empty() ? KESTRIX_CLIENT
+                                     : fs::absolute(fs::path(options.bin) / "kestrix-client", ec);
+
+  const std::optional<fs::path> script = FindScript(options.script, demo);
+  if (!script) return Fail("no script " + options.script + " (nor in " + demo.string() + ")");
+  std::string text = ReadWhole(*script);
+  if (options.freeRun) text = FreeRunScript(text);
+  setup.outline = ReadScriptOutline(text);
+  if (!setup.outline.end_t) return Fail(script->string() + " has no 'end' line");
+  setup.scriptName = script->filename().string();
+
+  const std::optional<fs::path> dir = MakeRunDirectory(options.keep, &error);
+  if (!dir) return Fail(error);
+  ScratchDirectory scratch{*dir, !options.keep.empty()};
+  setup.runDir = *dir;
+  if (!FillRunDirectory(setup.runDir, demo, dataBi, setup.scriptName, text, &error)) {
+    return Fail(error);
+  }
+
+  const SessionRecord record = RunSession(setup);
+  if (!record.started) return Fail(record.error);
+  if (record.interrupted) return Fail("interrupted");
+
+  const bool sensorEndedWell = record.sensorStatus == 0;
+  if (!sensorEndedWell) {
+    std::fprintf(
+        stderr, "kestrix-accuracy: kestrix-headless ended with status %d; its log ends:\n%s",
+        record.sensorStatus, Tail(ReadWhole(setup.runDir / "sensor.log"), kTailLines).c_str());
+  }
+  const JoinResult join = JoinDeliveries(record.truth, setup.outline.strikes, record.arrivals);
+  const Summary summary = Summarise(join);
+  const bool ok = DeliveredAsPlayed(join) && sensorEndedWell;
+  const std::optional<std::string> kept =
+      options.keep.empty() ? std::nullopt : std::optional<std::string>(setup.runDir.string());
+  if (options.json) {
+    std::fputs(FormatJson(join, summary, ok, kept).c_str(), stdout);
+  } else {
+    std::fputs(FormatTable(join, summary).c_str(), stdout);
+    if (kept) std::printf("run files: %s\n", kept->c_str());
+  }
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,68 @@
+#include "run_directory.h"
+
+#include <array>
+#include <fstream>
+#include <string_view>
+
+namespace accuracy {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A stale truth file would give this run's deliveries to an old run's shots, and a stale putter
+// flag would start the sensor with the putter.
+constexpr std::array<std::string_view, 9> kRunOutputs = {
+    "sim_truth.jsonl", "putter.txt", "sensor.jsonl", "sensor.log", "client.jsonl",
+    "client.err",      "endpoints",  "data",         "data.bi"};
+
+bool IsRunOutput(const fs::path& name) {
+  for (std::string_view output : kRunOutputs) {
+    if (name == output) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<fs::path> FindScript(const std::string& given, const fs::path& demo) {
+  std::error_code ec;
+  const fs::path path(given);
+  if (given.empty()) return std::nullopt;
+  if (fs::is_regular_file(path, ec)) return path;
+  if (!path.has_parent_path() && fs::is_regular_file(demo / path, ec)) return demo / path;
+  return std::nullopt;
+}
+
+bool FillRunDirectory(const fs::path& dir, const fs::path& demo, const fs::path& dataBi,
+                      const std::string& scriptName, const std::string& scriptText,
+                      std::string* error) {
+  std::error_code ec;
+  fs::directory_iterator entries(demo, ec);
+  if (ec) {
+    *error = "cannot read the demo installation " + demo.string() + ": " + ec.message();
+    return false;
+  }
+  for (const fs::directory_entry& entry : entries) {
+    if (IsRunOutput(entry.path().filename())) continue;
+    fs::copy(entry.path(), dir / entry.path().filename(), fs::copy_options::recursive, ec);
+    if (ec) {
+      *error = "cannot copy " + entry.path().string() + ": " + ec.message();
+      return false;
+    }
+  }
+  fs::copy_file(dataBi, dir / "data.bi", ec);
+  if (ec) {
+    *error = "cannot copy the flight table " + dataBi.string() + ": " + ec.message();
+    return false;
+  }
+  std::ofstream script(dir / scriptName, std::ios::binary | std::ios::trunc);
+  script << scriptText;
+  if (!script.flush()) {
+    *error = "cannot write " + (dir / scriptName).string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace accuracy
