@@ -11,7 +11,7 @@ namespace sim {
 namespace {
 
 constexpr int kWindow = 320;
-constexpr int kAreaSize = 70;
+constexpr int kAreaSize = 60;
 constexpr int kPatch = 22;
 
 class Frame {
@@ -182,6 +182,45 @@ CameraInstallation InstallCamera(CameraRole role) {
   return inst;
 }
 
+Adjustments BayCalibration(CameraRole) {
+  Adjustments a;
+  // Both cameras: the sensor takes 1.5 degrees off every horizontal angle; this bay's direction
+  // reads true without that.
+  a.shot_angle = 1.5;
+  // The mean of the two cameras still reads 1.1 degrees left over the calibration session.
+  a.angle = 1.1;
+  // Launch angles read 4 % high for drivers and 6 % high for irons; the factory's +3 degrees for
+  // irons does not suit this bay.
+  a.driver_multi = -4.0;
+  a.iron_multi = -6.0;
+  a.iron_plus = 0.0;
+  // Putts read about a fifth slow, on either camera.
+  a.speed_putting = 20.0;
+  // The back spin rule reads about 0.56 of the reference.
+  a.back_spin = 80.0;
+  return a;
+}
+
+CameraInstallation CalibratedInstallation(CameraRole role) {
+  CameraInstallation inst = InstallCamera(role);
+  inst.adjust = BayCalibration(role);
+  return inst;
+}
+
+std::string VAngleAdjFileText() {
+  // Speed percent per band of five degrees of the delivered launch angle: drivers (up to 15
+  // degrees) read 8 % fast, irons climbing steeper read slower the steeper they climb.
+  static constexpr int kPercent[18] = {0,  -8, -8, 5,  6,  8,  10, 10, 10,
+                                       10, 10, 10, 10, 10, 10, 10, 10, 10};
+  std::string s;
+  Section(s, "vangle");
+  for (int band = 0; band < 18; ++band) {
+    const std::string key = std::to_string(band * 5 + 1) + "~";
+    Append(s, key.c_str(), kPercent[band]);
+  }
+  return s;
+}
+
 const char* SettingsFileName(CameraRole role) {
   return role == CameraRole::kMain ? "setting_top.ini" : "setting_top_side.ini";
 }
@@ -223,25 +262,26 @@ std::string SettingsFileText(const CameraInstallation& inst) {
   AppendFloat(s, "zeroAngle", inst.zero_angle);
   AppendFloat(s, "leftImageWidthFromTeePosition", inst.left_width);
   AppendFloat(s, "rightImageWidthFromTeePosition", inst.right_width);
+  const Adjustments& a = inst.adjust;
   Section(s, "HAngleAdj");
-  AppendFloat(s, "shotAngleAdj", 0);
-  AppendFloat(s, "angleAdj", 0);
-  AppendFloat(s, "angleAdjForPutter", 0);
+  AppendFloat(s, "shotAngleAdj", a.shot_angle);
+  AppendFloat(s, "angleAdj", a.angle);
+  AppendFloat(s, "angleAdjForPutter", a.angle_putter);
   Section(s, "VAngleAdj");
-  AppendFloat(s, "driver", 0);
-  AppendFloat(s, "iron", 0);
-  AppendFloat(s, "angleDriverAdj", 0);
-  AppendFloat(s, "angleIronAdj", 3.0);
+  AppendFloat(s, "driver", a.driver_multi);
+  AppendFloat(s, "iron", a.iron_multi);
+  AppendFloat(s, "angleDriverAdj", a.driver_plus);
+  AppendFloat(s, "angleIronAdj", a.iron_plus);
   Section(s, "SpeedAdj");
-  AppendFloat(s, "speed", 0);
-  AppendFloat(s, "speedPutting", 0);
+  AppendFloat(s, "speed", a.speed);
+  AppendFloat(s, "speedPutting", a.speed_putting);
   Section(s, "SideSpinAdj");
-  AppendFloat(s, "spin", 0);
-  AppendFloat(s, "spin_slice", 0);
-  Append(s, "secondImgIndexForSideSpin", 2);
-  AppendFloat(s, "spin_plus", 0);
+  AppendFloat(s, "spin", a.spin);
+  AppendFloat(s, "spin_slice", a.spin_slice);
+  Append(s, "secondImgIndexForSideSpin", a.second_image_for_side_spin);
+  AppendFloat(s, "spin_plus", a.spin_plus);
   Section(s, "BackSpinAdj");
-  AppendFloat(s, "spin", 0);
+  AppendFloat(s, "spin", a.back_spin);
   Section(s, "SensorSetting");
   Append(s, "isRightHand", -1);
   Append(s, "autoGain", 0);

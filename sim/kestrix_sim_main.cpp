@@ -2,8 +2,10 @@
 //   kestrix-sim render --script F --camera main|side --from T [--to T] --out DIR [--gain G]
 //       writes the frames of that span (to the script's "end" without --to), seen in the
 //       camera's home window, as PGM files;
-//   kestrix-sim settings --out DIR
-//       writes "setting_top.ini" and "setting_top_side.ini" of the simulated installation.
+//   kestrix-sim settings --out DIR [--adjustments bay|factory]
+//       writes "setting_top.ini" and "setting_top_side.ini" of the simulated installation, with
+//       the bay's calibration and its "vangle_adj.ini" (default), or with a new installation's
+//       adjustment values.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +29,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: kestrix-sim render --script F --camera main|side --from T [--to T] --out DIR"
                " [--gain G]\n"
-               "       kestrix-sim settings --out DIR\n");
+               "       kestrix-sim settings --out DIR [--adjustments bay|factory]\n");
   return 2;
 }
 
@@ -108,21 +110,27 @@ int Render(const std::map<std::string, std::string>& opt) {
   return 0;
 }
 
+bool WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  if (!out) std::fprintf(stderr, "kestrix-sim: cannot write %s\n", path.string().c_str());
+  return static_cast<bool>(out);
+}
+
 int Settings(const std::map<std::string, std::string>& opt) {
   if (opt.find("out") == opt.end()) return Usage();
+  const auto adjustments = opt.find("adjustments");
+  const bool bay = adjustments == opt.end() || adjustments->second == "bay";
+  if (!bay && adjustments->second != "factory") return Usage();
   const std::filesystem::path dir(opt.at("out"));
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   for (const auto role : {sim::CameraRole::kMain, sim::CameraRole::kSide}) {
-    const std::string text = sim::SettingsFileText(sim::InstallCamera(role));
-    const auto path = dir / sim::SettingsFileName(role);
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    if (!out) {
-      std::fprintf(stderr, "kestrix-sim: cannot write %s\n", path.string().c_str());
-      return 1;
-    }
+    const sim::CameraInstallation inst =
+        bay ? sim::CalibratedInstallation(role) : sim::InstallCamera(role);
+    if (!WriteText(dir / sim::SettingsFileName(role), sim::SettingsFileText(inst))) return 1;
   }
+  if (bay && !WriteText(dir / sim::kVAngleAdjFileName, sim::VAngleAdjFileText())) return 1;
   return 0;
 }
 

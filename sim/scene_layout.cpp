@@ -11,21 +11,23 @@ struct SpotEntry {
   double x, y;
 };
 
-// Ball spots: tee under the main camera, iron and rough beside it, bunker and putting spot ahead
-// of those, and the four light-check points in a row behind the areas.
+// Ball spots: the tee midway between the cameras, iron and rough close beside it, bunker and
+// putting spot ahead of those, and the four light-check points in a row behind the areas. The
+// hitting spots keep near the cameras' centre line: a rising ball's drift in the two pictures
+// only cancels in the mean of the two cameras for a ball on that line.
 constexpr std::array<SpotEntry, kSpotCount> kSpots{{
     {"tee", 0.0, 0.0},
-    {"iron", 180.0, 0.0},
-    {"rough", -180.0, 0.0},
-    {"bunker", -180.0, 190.0},
-    {"putt", 180.0, 190.0},
+    {"iron", 130.0, 0.0},
+    {"rough", -130.0, 0.0},
+    {"bunker", -160.0, 190.0},  // clear of the painted line, which would touch its neighbours
+    {"putt", 130.0, 190.0},
     {"mat0", -240.0, -100.0},
     {"mat1", -80.0, -100.0},
     {"mat2", 80.0, -100.0},
     {"mat3", 240.0, -100.0},
 }};
 
-constexpr double kPatchHalf = 70.0;
+constexpr double kPatchHalf = 62.0;
 
 // Fixed pattern of the turf: a cheap hash of the 4 mm cell, so the texture never changes.
 float CellNoise(double x, double y, uint32_t salt) {

@@ -8,6 +8,8 @@
 
 #include "replay_clip.h"
 #include "session_plan.h"
+#include "shot_spin.h"
+#include "strike_motion.h"
 
 namespace sim {
 namespace {
@@ -191,6 +193,7 @@ class ScriptParser {
   std::string Strike(const Tokens& t, SessionEvent& e, bool shot) {
     e.kind = shot ? EventKind::kShot : EventKind::kSwing;
     bool has_speed = false;
+    bool has_sidespin = false;
     std::optional<Spot> spot;
     for (size_t i = 3; i < t.size(); ++i) {
       const size_t eq = t[i].find('=');
@@ -239,12 +242,14 @@ class ScriptParser {
       }
       if (!known) return "unknown key '" + std::string(key) + "'";
       if (key == "speed") has_speed = true;
+      if (key == "sidespin") has_sidespin = true;
     }
     if (shot && !has_speed) return "shot needs speed=";
     if (!spot) spot = LatestBall();
     if (shot) {
       if (!spot || !on_mat_[static_cast<int>(*spot)]) return "shot without a ball on that spot";
       e.spot = *spot;
+      if (!has_sidespin) e.strike.sidespin = SideSpinOf(e.strike, ClubFor(e.spot));
       e.rest = *on_mat_[static_cast<int>(*spot)];
       on_mat_[static_cast<int>(*spot)].reset();  // the ball leaves
     } else {

@@ -117,9 +117,10 @@ TEST(DemoData, SettingsFilesAreThoseOfTheInstallationAndScriptsParse) {
   const fs::path demo(KESTRIX_DEMO_DIR);
   for (const auto role : {sim::CameraRole::kMain, sim::CameraRole::kSide}) {
     EXPECT_EQ(ReadFile(demo / sim::SettingsFileName(role)),
-              sim::SettingsFileText(sim::InstallCamera(role)))
+              sim::SettingsFileText(sim::CalibratedInstallation(role)))
         << "regenerate with: kestrix-sim settings --out data/demo";
   }
+  EXPECT_EQ(ReadFile(demo / sim::kVAngleAdjFileName), sim::VAngleAdjFileText());
   int scripts = 0;
   for (const auto& entry : fs::directory_iterator(demo)) {
     if (entry.path().extension() != ".txt") continue;
