@@ -4,6 +4,7 @@
 #include "analysis/adjustment_chain.h"
 #include "analysis/ball_track.h"
 #include "analysis/club_path.h"
+#include "analysis/frame_rate_check.h"
 #include "analysis/shot_delivery.h"
 #include "analysis/shot_frames.h"
 #include "analysis/shot_record.h"
@@ -17,8 +18,6 @@ namespace {
 constexpr const char* kVersion = "2.0.0.70";
 // The track's boxes need a ball at least this wide.
 constexpr int32_t kNarrowestBall = 23;
-// Refusals for a low frame rate after which the camera counts as faulty.
-constexpr int32_t kLowFpsRefusals = 3;
 
 void ResetResults(ShotRun& run) {
   CMainCamera& camera = run.camera;
@@ -30,6 +29,7 @@ void ResetResults(ShotRun& run) {
   camera.m_ballAreaForHAngle = CRectT{};
   camera.m_clubPathClass = kNotMeasuredInt;
   if (camera.SensorType == SENSOR_SIDE) TopSideResult().Empty();
+  if (camera.SensorType == SENSOR_MAIN) TopSideResult().ForgetEarlierShots();
 
   run.frameCount = camera.m_clubType == CLUB_BUNKER ? kBunkerShotFrames : kShotFrames;
   for (CBalls& slot : camera.m_balls) slot = CBalls{};
@@ -43,20 +43,6 @@ Step CheckRise(ShotRun& run) {
   const int32_t rise = run.camera.m_foundBallArea.m_y - run.track.lastBall.m_y;
   if (rise < run.camera.m_whiteNum.m_ballSizeY) return run.End(ANALYSIS_NO_SHOT, "---");
   return Step::kGoOn;
-}
-
-// Below the frame rate the speed rule assumes, a measured shot would be wrong: refuse it, and
-// after the third refusal report the camera.
-Step CheckFrameRate(ShotRun& run) {
-  CMainCamera& camera = run.camera;
-  const float fps = camera.m_capture.m_fpsForFrame2Frame;
-  if (!(fps > 0 && fps < static_cast<float>(camera.m_whiteNum.m_lowFps))) return Step::kGoOn;
-  run.Log("-> m_fpsForFrame2Frame : %f <-\n", static_cast<double>(fps));
-  if (++camera.m_analysis.lowFpsCount >= kLowFpsRefusals) {
-    camera.m_analysis.lowFpsCount = 0;
-    return run.End(ANALYSIS_LOW_FPS, "(fps)---");
-  }
-  return run.End(ANALYSIS_NO_SHOT, "(fps)---");
 }
 
 Step MergeAndAdjust(ShotRun& run) {

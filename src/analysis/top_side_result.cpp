@@ -48,6 +48,12 @@ bool TopSideSlot::TryTake(TopSideValues* out) {
   return true;
 }
 
+void TopSideSlot::ForgetEarlierShots() {
+  // A write in progress ends on an odd count plus one: that record is of an earlier shot too.
+  const uint64_t sequence = sequence_.load(std::memory_order_acquire);
+  taken_.store((sequence & 1u) != 0 ? sequence + 1 : sequence, kRelaxed);
+}
+
 bool TopSideSlot::Peek(TopSideValues* out) const {
   uint64_t sequence = 0;
   return ReadConsistent(out, &sequence);

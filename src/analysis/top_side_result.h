@@ -31,6 +31,9 @@ class TopSideSlot {
   // Main camera: true, with the values, when a complete record was published that this slot has
   // not handed out before; a record being written right now is simply not there yet.
   bool TryTake(TopSideValues* out);
+  // Main camera, as its run starts: whatever the slot holds is of an earlier shot (one whose
+  // result the main camera never took, say because the side camera stopped afterwards).
+  void ForgetEarlierShots();
   // What the slot holds now, complete or not; false while it is being written.
   bool Peek(TopSideValues* out) const;
 

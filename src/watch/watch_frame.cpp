@@ -2,6 +2,7 @@
 // put down to ready to struck. Runs on the camera's capture thread after every frame read.
 #include <cstdint>
 
+#include "analysis/top_side_result.h"
 #include "camera/main_camera.h"
 #include "watch/bright_count.h"
 #include "watch/shot_trigger.h"
@@ -12,7 +13,9 @@ constexpr int32_t kCountStep = 4;  // the counters step by 4, so 404 is 101 fram
 constexpr int32_t kPresentHalfSize = 3;
 constexpr int32_t kRefindMargin = 44;  // how far a ready ball may have crept between frames
 
-// A shot starts from empty results, so nothing of the previous shot leaks into the next.
+// A shot starts from empty results, so nothing of the previous shot leaks into the next; the side
+// camera also empties its hand-over slot, so the main camera never takes the side camera's values
+// of an earlier shot.
 void PrepareShotResults(CMainCamera& camera) {
   camera.m_speed = kNotMeasured;
   camera.m_VAngle = kNotMeasured;
@@ -21,6 +24,8 @@ void PrepareShotResults(CMainCamera& camera) {
   camera.m_spareSpin = kNotMeasured;
   camera.m_backSpin = kNotMeasured;
   camera.m_ballAreaForHAngle = CRectT{};
+  camera.m_clubPathClass = kNotMeasuredInt;
+  if (camera.SensorType == SENSOR_SIDE) TopSideResult().Empty();
 }
 
 bool BallStillHere(const CMainCamera& camera) {

@@ -118,4 +118,17 @@ TEST(TopSideSlot, EmptyAfterPublishHidesTheRecord) {
   EXPECT_EQ(out.speedTopSide, 30.0f);
 }
 
+// A side camera that stopped after a shot whose result nobody took must not lend it to the main
+// camera's next shot.
+TEST(TopSideSlot, TheMainCamerasNextShotForgetsAnUntakenRecord) {
+  TopSideSlot slot;
+  slot.Publish(Values(45.5f, -2.25f, MakeRect(150, 120, 22, 21)));
+  slot.ForgetEarlierShots();
+  TopSideValues out;
+  EXPECT_FALSE(slot.TryTake(&out));
+  slot.Publish(Values(30, 1, MakeRect(150, 120, 22, 21)));
+  ASSERT_TRUE(slot.TryTake(&out));
+  EXPECT_EQ(out.speedTopSide, 30.0f);
+}
+
 }  // namespace

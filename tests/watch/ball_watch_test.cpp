@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "analysis/club_path.h"
+#include "analysis/top_side_result.h"
 #include "watch/camera_pair.h"
 #include "watch/debug_capture.h"
 #include "watch/message_log.h"
@@ -206,6 +208,28 @@ TEST_F(BallWatch, SideCameraLosingTheBallEndsTheMainCamerasReadiness) {
   EXPECT_EQ(Analysis().lastCamera, &pair.side.camera);
   EXPECT_EQ(messages.Count(clientlink::CODE_BALL_NOT_READY), 1);
   EXPECT_EQ(messages.Count(clientlink::CODE_BALL_READY), 1);
+}
+
+// While a ball waits to be struck, nothing of an earlier shot may be taken for this one: the
+// results read "not measured", and the side camera's hand-over slot is empty.
+TEST_F(BallWatch, AReadyBallStartsFromEmptyResults) {
+  for (const int32_t sensorType : {SENSOR_MAIN, SENSOR_SIDE}) {
+    SCOPED_TRACE(sensorType);
+    CameraOnFrame bay(sensorType);
+    MakeReady(bay);
+    TopSideValues late;  // a side camera's result that came after the main camera gave up on it
+    late.speedTopSide = 41.0f;
+    late.HAngleTopSide = 2.5f;
+    late.rect = MakeRect(150, 90, 21, 17);
+    TopSideResult().Publish(late);
+    bay.camera.m_speed = 41.0f;
+    bay.camera.m_clubPathClass = PATH_IN_OUT_DRAW;
+    RunFrames(bay.camera, 1);
+    EXPECT_EQ(bay.camera.m_speed, kNotMeasured);
+    EXPECT_EQ(bay.camera.m_clubPathClass, kNotMeasuredInt);
+    TopSideValues taken;
+    EXPECT_EQ(TopSideResult().TryTake(&taken), sensorType == SENSOR_MAIN);
+  }
 }
 
 TEST_F(BallWatch, OperatorModesNeverFire) {
