@@ -21,7 +21,10 @@ double FaceToPath(const StrikeParams& s, ClubKind club) {
 
 double SideSpinOf(const StrikeParams& s, ClubKind club) {
   if (club == ClubKind::kPutter) return 0.0;
-  const double tilt = ImpactModelFor(club).axis_per_face_to_path * FaceToPath(s, club);
+  double tilt = ImpactModelFor(club).axis_per_face_to_path * FaceToPath(s, club);
+  // A shank or a wild hook lays the axis over, but no further than on its side.
+  constexpr double kMostTilt = 45.0;
+  tilt = tilt > kMostTilt ? kMostTilt : (tilt < -kMostTilt ? -kMostTilt : tilt);
   return s.backspin * std::tan(tilt * kPi / 180.0);
 }
 

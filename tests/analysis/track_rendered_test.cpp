@@ -2,11 +2,14 @@
 // analysis on both cameras: what the track keeps must agree with what the scene shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <string>
 
 #include "analysis/shot_run.h"
 #include "camera_rig.h"
+#include "clientlink/client_link.h"
 #include "scene_layout.h"
 #include "session_plan.h"
 #include "strike_motion.h"
@@ -23,7 +26,13 @@ struct ShotCase {
   const char* area;
   double speed, hla, vla;
   bool rightHand;
+  bool chrome = false;  // a steel shaft that shines beside the ball
 };
+
+// Names the case in test listings, which would otherwise show its bytes.
+void PrintTo(const ShotCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const char* AreaName(sim::Spot spot) {
   return sim::SpotName(spot);
@@ -33,8 +42,9 @@ std::string ScriptFor(const ShotCase& c) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "fps free %g together\ncameras 2\nseed 21\nat 1.0 place %s\n"
-                "at 4.0 shot speed=%g hla=%g vla=%g backspin=5000 hand=%s\nend 6\n",
-                kFps, AreaName(c.spot), c.speed, c.hla, c.vla, c.rightHand ? "right" : "left");
+                "at 4.0 shot speed=%g hla=%g vla=%g backspin=5000 hand=%s club=%s\nend 6\n",
+                kFps, AreaName(c.spot), c.speed, c.hla, c.vla, c.rightHand ? "right" : "left",
+                c.chrome ? "chrome" : "dark");
   return text;
 }
 
@@ -116,15 +126,51 @@ TEST_P(RenderedTrack, KeepsTheBallOfEveryFrameOnBothCameras) {
 
 INSTANTIATE_TEST_SUITE_P(
     Areas, RenderedTrack,
-    ::testing::Values(ShotCase{"DriverRight", sim::Spot::kTee, "tee", 68, 1.5, 12, true},
-                      ShotCase{"DriverLeft", sim::Spot::kTee, "tee", 65, -2.0, 13, false},
-                      ShotCase{"IronRight", sim::Spot::kIron, "iron", 45, -2.0, 18, true},
-                      ShotCase{"IronLeft", sim::Spot::kIron, "iron", 42, 3.0, 20, false},
-                      ShotCase{"RoughRight", sim::Spot::kRough, "rough", 38, 3.0, 22, true},
-                      ShotCase{"BunkerRight", sim::Spot::kBunker, "bunker", 28, 0.5, 30, true},
-                      ShotCase{"BunkerLeft", sim::Spot::kBunker, "bunker", 26, -1.5, 28, false},
-                      ShotCase{"PuttRight", sim::Spot::kPutt, "putt", 2.5, 2.0, 0, true},
-                      ShotCase{"PuttLeft", sim::Spot::kPutt, "putt", 3.0, -1.5, 0, false}),
+    ::testing::Values(
+        ShotCase{"DriverRight", sim::Spot::kTee, "tee", 68, 1.5, 12, true},
+        ShotCase{"DriverLeft", sim::Spot::kTee, "tee", 65, -2.0, 13, false},
+        ShotCase{"IronRight", sim::Spot::kIron, "iron", 45, -2.0, 18, true},
+        ShotCase{"IronLeft", sim::Spot::kIron, "iron", 42, 3.0, 20, false},
+        ShotCase{"RoughRight", sim::Spot::kRough, "rough", 38, 3.0, 22, true},
+        ShotCase{"BunkerRight", sim::Spot::kBunker, "bunker", 28, 0.5, 30, true},
+        ShotCase{"BunkerLeft", sim::Spot::kBunker, "bunker", 26, -1.5, 28, false},
+        ShotCase{"DriverRightChrome", sim::Spot::kTee, "tee", 68, 1.5, 12, true, true},
+        ShotCase{"IronRightChrome", sim::Spot::kIron, "iron", 45, -2.0, 18, true, true},
+        ShotCase{"IronLeftChrome", sim::Spot::kIron, "iron", 42, 3.0, 20, false, true},
+        ShotCase{"PuttRight", sim::Spot::kPutt, "putt", 2.5, 2.0, 0, true},
+        ShotCase{"PuttLeft", sim::Spot::kPutt, "putt", 3.0, -1.5, 0, false}),
     [](const ::testing::TestParamInfo<ShotCase>& info) { return std::string(info.param.name); });
+
+// A practice swing through the ball's place: something ball-like moves in front of the ball while
+// the ball stays, and both cameras call it an empty swing; the real shot after it is delivered.
+TEST(RenderedSessions, APracticeSwingIsAnEmptySwingAndOnlyTheShotIsDelivered) {
+  RenderedSession session(RenderedSession::FreeRunning("empty_swing.txt"));
+  ASSERT_TRUE(session.Run(4, kTimeoutS));
+  const auto records = session.Records();
+  ASSERT_EQ(records.size(), 4u);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(records[i].name);
+    EXPECT_TRUE(records[i].Refused());
+    EXPECT_TRUE(records[i].Has("-> Empty Swing <-"));
+  }
+  const auto codes = session.Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), clientlink::CODE_SHOT_RESULT), 1);
+  EXPECT_TRUE(records[2].Delivered() || records[3].Delivered());
+}
+
+// A ball struck far to the side leaves the region the track searches before it is high up the
+// picture: what the track kept points too far sideways for a shot, and nothing is delivered.
+TEST(RenderedSessions, ABallLeavingTheWindowSidewaysIsNoShot) {
+  RenderedSession session(
+      "fps free 500 together\ncameras 2\nseed 21\nat 1.0 place iron\n"
+      "at 4.0 shot speed=30 hla=50 vla=12 backspin=5000 hand=right\nend 6\n");
+  ASSERT_TRUE(session.Run(2, kTimeoutS));
+  for (const ShotDirectory& r : session.Records()) {
+    SCOPED_TRACE(r.name);
+    EXPECT_TRUE(r.Refused());
+    EXPECT_TRUE(r.Has("-> No Ball <-"));
+  }
+  EXPECT_TRUE(session.Delivered().empty());
+}
 
 }  // namespace

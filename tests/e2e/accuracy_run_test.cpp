@@ -73,6 +73,76 @@ TEST(AccuracyRun, AFreeRunningIronShotIsDeliveredOnceWithItsFlightPath) {
             std::string::npos);
 }
 
+// Every demo session, free-running: each shot delivered once (7101, and for every club but the
+// putter a flight path), the swing never, and each shot record named as its outcome says.
+struct DemoCase {
+  const char* script;
+  int shots;
+  int mainDelivered;  // records of the main camera named after delivered values
+  bool putt;
+  const char* mainLine;  // a line some main-camera record must hold, or none
+};
+
+void PrintTo(const DemoCase& c, std::ostream* os) {
+  *os << c.script;
+}
+
+class DemoSession : public ::testing::TestWithParam<DemoCase> {};
+
+TEST_P(DemoSession, EveryShotIsDeliveredOnceAndNamedByItsOutcome) {
+  const DemoCase& c = GetParam();
+  test_support::TempDir dir;
+  const fs::path run = dir.path() / "run";
+  const ToolRun tool =
+      RunTool(std::string("--free --json --script ") + c.script + " --keep '" + run.string() + "'",
+              dir.File("accuracy.err"));
+  EXPECT_EQ(tool.status, 0) << tool.out << test_support::ReadBytes(dir.File("accuracy.err"));
+  const auto report = nlohmann::json::parse(tool.out, nullptr, false);
+  ASSERT_TRUE(report.is_object()) << tool.out;
+  int shots = 0;
+  for (const auto& shot : report["shots"]) {
+    const bool isShot = shot["kind"] == "shot";
+    shots += isShot ? 1 : 0;
+    EXPECT_EQ(shot["deliveries"], isShot ? 1 : 0) << shot.dump();
+    if (isShot && !c.putt) {
+      EXPECT_GT(shot["measured"]["points"].get<int>(), 0) << shot.dump();
+    }
+    if (isShot && c.putt) {
+      EXPECT_FALSE(shot["measured"].contains("points")) << shot.dump();
+    }
+  }
+  EXPECT_EQ(shots, c.shots);
+
+  int mainDelivered = 0;
+  bool lineFound = c.mainLine == nullptr;
+  for (const auto& entry : fs::directory_iterator(run / "data")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find("(TopMain)") == std::string::npos) continue;
+    const bool delivered = name.find("(TopMain)(S ") != std::string::npos;
+    EXPECT_TRUE(delivered || name.find("(TopMain)---") != std::string::npos) << name;
+    mainDelivered += delivered ? 1 : 0;
+    const std::string log = test_support::ReadBytes((entry.path() / "log.txt").string());
+    if (c.mainLine != nullptr && log.find(c.mainLine) != std::string::npos) lineFound = true;
+  }
+  EXPECT_EQ(mainDelivered, c.mainDelivered);
+  EXPECT_TRUE(lineFound) << c.mainLine;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, DemoSession,
+    ::testing::Values(DemoCase{"shot_driver.txt", 1, 1, false, nullptr},
+                      DemoCase{"shot_iron.txt", 1, 1, false, nullptr},
+                      DemoCase{"shot_rough.txt", 1, 1, false, nullptr},
+                      DemoCase{"shot_bunker.txt", 1, 1, false, nullptr},
+                      DemoCase{"putt_left.txt", 1, 1, true, nullptr},
+                      DemoCase{"putt_right.txt", 1, 0, true,
+                               "-> Putting - Right Hands Use Cam2 - HAngleTopSide : 1000.000000"},
+                      DemoCase{"empty_swing.txt", 1, 1, false, "-> Empty Swing <-"}),
+    [](const auto& info) {
+      std::string name = info.param.script;
+      return name.substr(0, name.find('.'));
+    });
+
 struct RefusalCase {
   const char* name;
   const char* arguments;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -30,14 +29,6 @@ bool EndsWith(const std::string& text, const std::string& end) {
 bool IsFinalName(const std::string& name) {
   return name.find("(Top") != std::string::npos && !EndsWith(name, "(TopMain)") &&
          !EndsWith(name, "(TopSide)");
-}
-
-// The local time of a shot name, "%d-%d-%d-%d-%d-%d(...)", as numbers to sort by.
-std::vector<int> TimeOf(const std::string& name) {
-  std::vector<int> parts;
-  std::istringstream in(name.substr(0, name.find('(')));
-  for (std::string part; std::getline(in, part, '-');) parts.push_back(std::atoi(part.c_str()));
-  return parts;
 }
 
 }  // namespace
@@ -112,10 +103,12 @@ std::vector<ShotDirectory> RenderedSession::Records() const {
     r.name = name;
     r.main = name.find("(TopMain)") != std::string::npos;
     r.log = ReadText(entry.path() / "log.txt");
+    r.lastWrite = fs::last_write_time(entry.path() / "log.txt", ec);
     records.push_back(std::move(r));
   }
+  // Names tell the second a run began; within one second the run that ended first came first.
   std::sort(records.begin(), records.end(), [](const ShotDirectory& a, const ShotDirectory& b) {
-    return TimeOf(a.name) < TimeOf(b.name) || (TimeOf(a.name) == TimeOf(b.name) && a.name < b.name);
+    return a.lastWrite < b.lastWrite;
   });
   return records;
 }

@@ -17,6 +17,7 @@ struct ShotDirectory {
   std::string name;  // the final name, which tells the outcome
   bool main = false;
   std::string log;
+  std::filesystem::file_time_type lastWrite;  // of its log: when the run ended
   bool Delivered() const { return name.find("(S ") != std::string::npos; }
   bool Refused() const { return name.size() >= 3 && name.compare(name.size() - 3, 3, "---") == 0; }
   bool Has(const std::string& line) const { return log.find(line) != std::string::npos; }
