@@ -19,7 +19,7 @@ constexpr std::array<SpotEntry, kSpotCount> kSpots{{
     {"tee", 0.0, 0.0},
     {"iron", 130.0, 0.0},
     {"rough", -130.0, 0.0},
-    {"bunker", -160.0, 190.0},  // clear of the painted line, which would touch its neighbours
+    {"bunker", -160.0, 190.0},
     {"putt", 130.0, 190.0},
     {"mat0", -240.0, -100.0},
     {"mat1", -80.0, -100.0},
@@ -87,11 +87,13 @@ const std::array<MatPatch, 5>& AreaPatches() {
 
 const std::array<PaintedLine, 2>& PaintedLines() {
   // Painted lengths (round ends included): 39.5 cm parallel to the target line, whose marker
-  // distance the console turns into the meter of 42 that goes with 2.07 mm per pixel, 8 cm left of
-  // it so that it stays out of the strip the sensor watches ahead of a teed ball; 50 cm across it.
+  // distance the console turns into the meter of 42 that goes with 2.07 mm per pixel, and 45 cm
+  // across it. Both keep out of the balls' flights, where a white ball over a white line loses its
+  // edges: the first lies right of the iron and the putting spot, the second ahead of every flight
+  // but the bunker's.
   static const std::array<PaintedLine, 2> kLines{{
-      {-78.6, 65.0, -78.6, 450.0, 10.0},
-      {-245.0, 385.0, 245.0, 385.0, 10.0},
+      {260.0, 65.0, 260.0, 450.0, 10.0},
+      {-245.0, 500.0, 200.0, 500.0, 10.0},
   }};
   return kLines;
 }
