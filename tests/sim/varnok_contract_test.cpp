@@ -217,12 +217,13 @@ TEST_F(VarnokContract, WindowGainAndFlipChangeTheImage) {
 }
 
 // A putt rolling up the picture tells the time of each frame by where the ball is.
-// Below the painted cross line, right of the target line: only the ball is that bright there.
+// Right of the target line and left of the painted line beside it: only the ball is that bright
+// there.
 constexpr const char* kRollingPutt = "at 0 place putt\nat 0.001 shot speed=1 vla=0\n";
 
 double BallRow(int id) {
   const auto f = Read(id);
-  return BrightCentroid(f, kW, kW, 180, 180, 75, 140, kW - 75).y;
+  return BrightCentroid(f, kW, kW, 180, 180, 75, 85, kW - 75).y;
 }
 
 TEST_F(VarnokContract, FreeRunAdvancesOneFramePeriodPerRead) {
