@@ -13,6 +13,7 @@
 #include "analysis/diff_frames.h"
 #include "analysis/frame_dump.h"
 #include "analysis/shot_run.h"
+#include "common/memory_copy_bench.h"
 #include "recorded_shot.h"
 
 namespace {
@@ -104,18 +105,6 @@ void BM_DiffFramesWholeFrame(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(frame.size()));
 }
 BENCHMARK(BM_DiffFramesWholeFrame);
-
-void BM_MemoryCopyFrame(benchmark::State& state) {
-  const auto source = NoisyFrame(1);
-  std::vector<uint8_t> target(source.size());
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), source.size());
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
-}
-BENCHMARK(BM_MemoryCopyFrame);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "camera/main_camera.h"
+#include "common/memory_copy_bench.h"
 #include "watch/bright_count.h"
 
 namespace {
@@ -20,18 +21,6 @@ std::vector<uint8_t> NoisyMat() {
   for (auto& p : frame) p = static_cast<uint8_t>(30 + rng() % 40);
   return frame;
 }
-
-void BM_MemoryCopyFrame(benchmark::State& state) {
-  const auto source = NoisyMat();
-  std::vector<uint8_t> target(source.size());
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), source.size());
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.size()));
-}
-BENCHMARK(BM_MemoryCopyFrame);
 
 void BM_CountWhite(benchmark::State& state) {
   const auto frame = NoisyMat();

@@ -12,6 +12,7 @@
 #include "analysis/side_camera_wait.h"
 #include "analysis/speed_selection.h"
 #include "platform/debug_output.h"
+#include "platform/monotonic_time.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ Step MergeAndAdjust(ShotRun& run) {
   CMainCamera& camera = run.camera;
   const bool waits = camera.SensorType == SENSOR_MAIN && camera.m_peer != nullptr;
   if (waits && WaitForSideCamera(run) == Step::kEnd) return Step::kEnd;
-  run.timings().sideArrivedUs = MonotonicMicros();
+  run.timings().sideArrivedUs = platform::MonotonicMicros();
   if (!run.IsPutter()) MeasureClubPathAndSideSpin(run);
   return RunAdjustmentChain(run);
 }
@@ -57,7 +58,7 @@ Step MergeAndAdjust(ShotRun& run) {
 Step RunStages(ShotRun& run) {
   CMainCamera& camera = run.camera;
   if (ReadShotFrames(run) == Step::kEnd) return Step::kEnd;
-  run.timings().framesReadUs = MonotonicMicros();
+  run.timings().framesReadUs = platform::MonotonicMicros();
   WritePreShotFrames(run);
   run.shotIniPending = true;
   SetUpBallTrack(run);
@@ -68,11 +69,11 @@ Step RunStages(ShotRun& run) {
   if (run.IsPutter() && CheckPuttLeftBallAtRest(run) == Step::kEnd) return Step::kEnd;
   if (CheckFrameRate(run) == Step::kEnd) return Step::kEnd;
   if (SelectSpeed(run) == Step::kEnd) return Step::kEnd;
-  run.timings().measuredUs = MonotonicMicros();
+  run.timings().measuredUs = platform::MonotonicMicros();
   if (MergeAndAdjust(run) == Step::kEnd) return Step::kEnd;
 
   DeliverShot(run);
-  run.timings().deliveredUs = MonotonicMicros();
+  run.timings().deliveredUs = platform::MonotonicMicros();
   run.WritePendingFiles();
   run.Log(
       "-> result - m_speed : %f, m_HAngle : %f, m_VAngle : %f, m_sideSpin : %f, m_backSpin : %f "
@@ -90,7 +91,7 @@ int32_t CMainCamera::AnalyseShot() {
   platform::OutputDebugStringA(SensorType == SENSOR_MAIN ? "-> Start Analysis(TopMain) <-\n"
                                                          : "-> Start Analysis(TopSide) <-\n");
   m_analysis.lastRun = RunTimings{};
-  m_analysis.lastRun.startUs = MonotonicMicros();
+  m_analysis.lastRun.startUs = platform::MonotonicMicros();
   ShotRun run(*this);
   OpenShotRecord(run);
   run.Log("-> MY_PRODUCT_VERSION : %s <-\n", kVersion);
@@ -98,6 +99,6 @@ int32_t CMainCamera::AnalyseShot() {
   RunStages(run);
   run.WritePendingFiles();
   CloseShotRecord(run);
-  m_analysis.lastRun.finishedUs = MonotonicMicros();
+  m_analysis.lastRun.finishedUs = platform::MonotonicMicros();
   return run.outcome;
 }

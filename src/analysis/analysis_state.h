@@ -25,9 +25,6 @@ struct RunTimings {
   int64_t writeBeforeDeliveryUs = 0;  // of them, before the record went out
 };
 
-// Microseconds of the monotonic clock.
-int64_t MonotonicMicros();
-
 struct AnalysisState {
   // Refusals for a low frame rate since the camera object was built or since the last -1000.
   int32_t lowFpsCount = 0;

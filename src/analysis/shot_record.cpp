@@ -8,6 +8,7 @@
 #include "analysis/remove_tree.h"
 #include "analysis/shot_name.h"
 #include "analysis/shot_run.h"
+#include "platform/monotonic_time.h"
 #include "platform/profile.h"
 
 namespace {
@@ -60,7 +61,7 @@ void WritePreShotFrames(const ShotRun& run) {
 }
 
 void WriteShotIni(const ShotRun& run) {
-  const int64_t start = MonotonicMicros();
+  const int64_t start = platform::MonotonicMicros();
   const CMainCamera& camera = run.camera;
   const std::string path =
       (std::filesystem::path(camera.m_workingDirectory) / kDataFolder / run.shotName / "shot.ini")
@@ -76,7 +77,7 @@ void WriteShotIni(const ShotRun& run) {
 }
 
 void RefreshClubPathFolder(const ShotRun& run) {
-  const int64_t start = MonotonicMicros();
+  const int64_t start = platform::MonotonicMicros();
   const CMainCamera& camera = run.camera;
   char folder[kPathSize];
   std::snprintf(folder, sizeof folder, "./%s/%s", kDataFolder, kClubPathFolder);

@@ -1,12 +1,12 @@
 #include "analysis/shot_run.h"
 
-#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 
 #include "analysis/frame_dump.h"
 #include "analysis/shot_record.h"
 #include "platform/append_log.h"
+#include "platform/monotonic_time.h"
 
 ShotRun::ShotRun(CMainCamera& owner)
     : camera(owner), W(owner.FrameWidth()), H(owner.FrameHeight()) {}
@@ -28,14 +28,8 @@ void ShotRun::Log(const char* format, ...) const {
   platform::AppendLog(logPath[0] != '\0' ? logPath : nullptr, line, 0);
 }
 
-int64_t MonotonicMicros() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 void ShotRun::CountWrite(int64_t startUs) const {
-  const int64_t spent = MonotonicMicros() - startUs;
+  const int64_t spent = platform::MonotonicMicros() - startUs;
   timings().writeUs += spent;
   if (timings().deliveredUs == 0) timings().writeBeforeDeliveryUs += spent;
 }
@@ -56,7 +50,7 @@ void ShotRun::WritePendingFiles() const {
     shotIniPending = false;
     WriteShotIni(*this);
   }
-  const int64_t start = MonotonicMicros();
+  const int64_t start = platform::MonotonicMicros();
   if (pendingDumps.WriteAll(camera, directory)) CountWrite(start);
 }
 

@@ -22,6 +22,7 @@
 #include "clientlink/client_link.h"
 #include "free_run_stop.h"
 #include "platform/endpoint_directory.h"
+#include "platform/monotonic_time.h"
 
 namespace accuracy {
 
@@ -47,12 +48,6 @@ volatile sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) {
   g_interrupted = 1;
-}
-
-double Now() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 void Pause(double seconds) {
@@ -150,7 +145,8 @@ class SessionRunner {
     if (!platform::EndpointPath(clientlink::kClientWindow, path, sizeof path)) {
       return Fail("the run directory's path is too long for a socket: " + setup_.runDir.string());
     }
-    for (const double deadline = Now() + kEndpointWaitSeconds; Now() < deadline;) {
+    for (const double deadline = platform::MonotonicSeconds() + kEndpointWaitSeconds;
+         platform::MonotonicSeconds() < deadline;) {
       if (EndpointAccepts(path)) return true;
       if (!client_.Running()) {
         return Fail("kestrix-client ended at once (status " + std::to_string(client_.Status()) +
@@ -167,7 +163,7 @@ class SessionRunner {
                        File("sensor.jsonl"), File("sensor.log"), &error)) {
       return Fail(error);
     }
-    sensorStartedAt_ = Now();
+    sensorStartedAt_ = platform::MonotonicSeconds();
     return true;
   }
 
@@ -197,14 +193,14 @@ class SessionRunner {
       const size_t logged =
           message->code == clientlink::CODE_SHOT_RESULT ? ReadTruth().size() : truthLines_;
       record_.arrivals.push_back({std::move(*message), logged});
-      lastMessageAt_ = Now();
+      lastMessageAt_ = platform::MonotonicSeconds();
     }
   }
 
   void NoteTruth() {
     const std::vector<TruthEvent> truth = ReadTruth();
     if (truth.size() <= truthLines_) return;
-    const double now = Now();
+    const double now = platform::MonotonicSeconds();
     const bool first = truthLines_ == 0;
     const double pace = ObservedPace(first ? sensorStartedAt_ : lastTruthAt_,
                                      first ? 0.0 : truth[truthLines_ - 1].t, now, truth.back().t);
@@ -216,8 +212,8 @@ class SessionRunner {
   // The cameras read the script when the sensor first asks for them and say on its standard
   // error if they refuse it; the sensor then waits for cameras that never come.
   bool ScriptRefused() {
-    if (truthLines_ > 0 || refusalCheckedAt_ + 1.0 > Now()) return false;
-    refusalCheckedAt_ = Now();
+    if (truthLines_ > 0 || refusalCheckedAt_ + 1.0 > platform::MonotonicSeconds()) return false;
+    refusalCheckedAt_ = platform::MonotonicSeconds();
     const std::string log = ReadWhole(File("sensor.log"));
     const std::string mark = "varnok_sim: " + File(setup_.scriptName.c_str()).string();
     const size_t at = log.find(mark);
@@ -238,13 +234,13 @@ class SessionRunner {
     progress.pace = pace_;
     progress.answered =
         AllAnswered(JoinDeliveries(ReadTruth(), setup_.outline.strikes, record_.arrivals));
-    if (Now() < FreeRunCloseAt(strikeTimes_, endTime_, progress)) return;
+    if (platform::MonotonicSeconds() < FreeRunCloseAt(strikeTimes_, endTime_, progress)) return;
     std::string error;
     if (!closer_.Start(setup_.client, {"--send", "close"}, setup_.runDir, File("client.err"),
                        File("client.err"), &error)) {
       std::fprintf(stderr, "kestrix-accuracy: %s\n", error.c_str());
     }
-    closeAskedAt_ = Now();
+    closeAskedAt_ = platform::MonotonicSeconds();
   }
 
   // Until the sensor has ended, by itself, by the close or by signals.
@@ -254,7 +250,7 @@ class SessionRunner {
       ReadClient();
       if (client_.StdoutFd() < 0) Pause(kPollMs / 1000.0);
       NoteTruth();
-      const double now = Now();
+      const double now = platform::MonotonicSeconds();
       if ((g_interrupted != 0 || ScriptRefused()) && !terminatedAt) {
         sensor_.Signal(SIGTERM);
         terminatedAt = now;
@@ -275,12 +271,12 @@ class SessionRunner {
   // What the sensor sent last may still be on its way: read until the client has been quiet
   // for a moment, then end it.
   void EndClient() {
-    const double sensorEndedAt = Now();
+    const double sensorEndedAt = platform::MonotonicSeconds();
     std::optional<double> terminatedAt;
     while (client_.StdoutFd() >= 0 || client_.Running()) {
       ReadClient();
       if (client_.StdoutFd() < 0) Pause(kPollMs / 1000.0);
-      const double now = Now();
+      const double now = platform::MonotonicSeconds();
       if (!terminatedAt && now - std::max(sensorEndedAt, lastMessageAt_) >= kDrainQuietSeconds) {
         client_.Signal(SIGTERM);
         terminatedAt = now;

@@ -13,6 +13,7 @@
 #include "clientlink/client_link.h"
 #include "platform/message_delivery.h"
 #include "platform/message_endpoint.h"
+#include "platform/monotonic_time.h"
 #include "platform/shared_block.h"
 
 namespace {
@@ -24,12 +25,6 @@ volatile sig_atomic_t stopRequested = 0;
 
 void OnSignal(int) {
   stopRequested = 1;
-}
-
-double NowSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 struct Session {
@@ -102,7 +97,7 @@ int main(int argc, char** argv) {
 
   // The timeout covers the whole run, sends included.
   const double deadline =
-      options.timeoutSeconds >= 0.0 ? NowSeconds() + options.timeoutSeconds : -1.0;
+      options.timeoutSeconds >= 0.0 ? platform::MonotonicSeconds() + options.timeoutSeconds : -1.0;
   int status = 0;
   for (const clienttool::OutgoingCode& send : options.sends) {
     platform::Message message;
@@ -111,11 +106,12 @@ int main(int argc, char** argv) {
     message.lParam = send.lParam;
     int64_t answer = 0;
     // A sensor that is still starting is waited for, within the timeout (or a few seconds).
-    const double sendDeadline = deadline >= 0.0 ? deadline : NowSeconds() + kSensorWaitSeconds;
+    const double sendDeadline =
+        deadline >= 0.0 ? deadline : platform::MonotonicSeconds() + kSensorWaitSeconds;
     platform::SendOutcome outcome = platform::SendEndpointMessage(
         clientlink::kSensorWindow, message, clientlink::kSendTimeoutMs, &answer);
     while (outcome == platform::SendOutcome::kNoReceiver && stopRequested == 0 &&
-           NowSeconds() + kBlockPollMs / 1000.0 < sendDeadline) {
+           platform::MonotonicSeconds() + kBlockPollMs / 1000.0 < sendDeadline) {
       const timespec pause{0, kBlockPollMs * 1000000L};
       nanosleep(&pause, nullptr);
       outcome = platform::SendEndpointMessage(clientlink::kSensorWindow, message,
@@ -133,7 +129,7 @@ int main(int argc, char** argv) {
   while (stopRequested == 0 && (options.count < 0 || session->printed < options.count)) {
     int waitMs = kBlockPollMs;
     if (deadline >= 0.0) {
-      const double left = deadline - NowSeconds();
+      const double left = deadline - platform::MonotonicSeconds();
       if (left <= 0.0) {
         if (options.count >= 0) status = 1;  // fewer messages than asked for
         break;
