@@ -267,6 +267,20 @@ void SimComponent::RenderFrame(Camera& cam, const Snapshot& s, uint8_t* out) {
   cam.renderer.Render(r, cam.scene, out);
 }
 
+int32_t SimComponent::ClockMs() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  double slowest = -1.0;
+  for (int id = 0; id < count_; ++id) {
+    const Camera& cam = cameras_[id];
+    if (!cam.streaming || cam.next_frame == 0) continue;
+    const double t = clocks_[static_cast<int>(cam.role)].TimeOf(cam.next_frame - 1);
+    if (slowest < 0 || t < slowest) slowest = t;
+  }
+  const auto ms = static_cast<int32_t>(slowest * 1000.0);
+  if (ms > clock_ms_) clock_ms_ = ms;
+  return clock_ms_;
+}
+
 int64_t SimComponent::LostFrames(int32_t id) const {
   if (!Valid(id)) return 0;
   std::lock_guard<std::mutex> lock(mutex_);

@@ -61,6 +61,9 @@ class SimComponent {
   int32_t Close(int32_t id);
   // Frames of camera id that came and went while nobody read them (paced mode).
   int64_t LostFrames(int32_t id) const;
+  // The session's own time in milliseconds: that of the latest frame both streaming cameras have
+  // delivered, never going back. Free-running cameras keep their own pace, which this follows.
+  int32_t ClockMs() const;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -70,7 +73,7 @@ class SimComponent {
     // Guarded by mutex_.
     bool open = false;
     bool streaming = false;
-    bool streamed = false;  // has streamed at least once
+    bool streamed = false;    // has streamed at least once
     int64_t lost_frames = 0;  // frames a late reader never received
     bool removed = false;
     int width = 320, height = 320;
@@ -108,6 +111,7 @@ class SimComponent {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<Clock::time_point> epoch_;  // real time of simulated time 0 (paced mode)
+  mutable int32_t clock_ms_ = 0;            // the latest ClockMs, guarded by mutex_
 };
 
 }  // namespace sim

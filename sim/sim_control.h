@@ -18,6 +18,11 @@ VARNOK_API int32_t VarnokSimLoadScript(const char* scriptText);
 // was late gets the newest frame, and the ones in between are lost.
 VARNOK_API int64_t VarnokSimLostFrames(int32_t id);
 
+// The session's own time in milliseconds, that of the latest frame both cameras have delivered.
+// Free-running cameras keep their own pace; a sensor that takes this for its clock measures
+// their frame rate, not the machine's speed.
+VARNOK_API int32_t VarnokSimClockMs(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -69,6 +69,10 @@ int64_t VarnokSimLostFrames(int32_t id) {
   return Component()->LostFrames(id);
 }
 
+int32_t VarnokSimClockMs(void) {
+  return Component()->ClockMs();
+}
+
 int32_t VarnokGetNumOfConnectedCameras(void) {
   return Component()->CameraCount();
 }

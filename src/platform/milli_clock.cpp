@@ -8,6 +8,7 @@ namespace platform {
 namespace {
 
 Relaxed<int32_t> g_mode = CLOCK_NOT_PROBED;
+Relaxed<MilliClockSource> g_source = nullptr;
 
 // The high-resolution counter: CLOCK_MONOTONIC in nanoseconds, frequency 1e9.
 bool ReadCounter(int64_t& counter, int64_t& frequency) {
@@ -29,6 +30,10 @@ int32_t CoarseTicks() {
 }  // namespace
 
 int32_t MilliClock() {
+  if (const MilliClockSource source = g_source.load()) {
+    if (g_mode == CLOCK_NOT_PROBED) g_mode = CLOCK_FINE;
+    return source();
+  }
   int32_t mode = g_mode;
   int64_t counter = 0;
   int64_t frequency = 0;
@@ -45,6 +50,10 @@ int32_t MilliClock() {
 
 int32_t MilliClockMode() {
   return g_mode;
+}
+
+void SetMilliClockSource(MilliClockSource source) {
+  g_source = source;
 }
 
 void SetMilliClockModeForTest(int32_t mode) {

@@ -11,6 +11,7 @@
 #include "analysis/shot_run.h"
 #include "camera/varnok_call_log.h"
 #include "clientlink/client_link.h"
+#include "platform/milli_clock.h"
 #include "platform/profile.h"
 #include "sim_control.h"
 #include "support/rendered_session.h"
@@ -200,6 +201,7 @@ TEST(AnalysisRun, TheMainCameraWithoutTheSideCamerasResult) {
                                    std::string(c.area) + "\nat 4.0 shot " + c.shot + "\nend 6\n")
                                       .c_str()),
               0);
+    platform::SetMilliClockSource(&VarnokSimClockMs);  // free-running: the cameras' own time
     CMainCamera main;
     CSideCamera silent;  // never opened: it never measures anything
     if (putt) main.m_clubType = CLUB_PUTTER;
@@ -218,6 +220,7 @@ TEST(AnalysisRun, TheMainCameraWithoutTheSideCamerasResult) {
       }
     }
     main.Stop();
+    platform::SetMilliClockSource(nullptr);
     fs::current_path(previous);
     VarnokSimLoadScript(nullptr);
     ASSERT_TRUE(done);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "clientlink/client_link.h"
+#include "platform/milli_clock.h"
 #include "sim_control.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +48,9 @@ RenderedSession::RenderedSession(const std::string& script)
   }
   fs::current_path(dir_.path());
   VarnokSimLoadScript(script.c_str());
+  // Free-running cameras keep their own pace: the sensor measures it on their clock.
+  if (script.find("fps free") != std::string::npos)
+    platform::SetMilliClockSource(&VarnokSimClockMs);
   core_.SetRecordObserver(&RenderedSession::OnRecord, this);
   clientlink::SetMessageTap(&RenderedSession::OnCode, this);
 }
@@ -54,6 +58,7 @@ RenderedSession::RenderedSession(const std::string& script)
 RenderedSession::~RenderedSession() {
   core_.Shutdown();
   clientlink::SetMessageTap(nullptr, nullptr);
+  platform::SetMilliClockSource(nullptr);
   VarnokSimLoadScript(nullptr);
   fs::current_path(previous_);
 }

@@ -159,8 +159,11 @@ class SessionRunner {
 
   bool StartSensor() {
     std::string error;
-    if (!sensor_.Start(setup_.headless, {"--seconds", Seconds(sensorSeconds_)}, setup_.runDir,
-                       File("sensor.jsonl"), File("sensor.log"), &error)) {
+    // Free-running cameras keep their own pace: the sensor measures it on their clock.
+    std::vector<std::string> arguments = {"--seconds", Seconds(sensorSeconds_)};
+    if (freeRun_) arguments.push_back("--camera-clock");
+    if (!sensor_.Start(setup_.headless, arguments, setup_.runDir, File("sensor.jsonl"),
+                       File("sensor.log"), &error)) {
       return Fail(error);
     }
     sensorStartedAt_ = platform::MonotonicSeconds();

@@ -1,6 +1,7 @@
 // kestrix-headless: the sensor without its window. Runs in the current directory, prints every
 // record that reaches a camera's result callback as one JSON line on standard output, and ends on
 // SIGINT or SIGTERM, on the client's close code, or after --seconds.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "platform/debug_output.h"
+#include "platform/milli_clock.h"
 #include "sensor/sensor_core.h"
 #include "trajectory/trajectory.h"
 
@@ -24,7 +26,24 @@ namespace {
 constexpr int64_t kReconnectPeriodMs = 3000;
 
 void PrintUsage() {
-  std::fprintf(stderr, "usage: kestrix-headless [--seconds S]\n");
+  std::fprintf(stderr,
+               "usage: kestrix-headless [--seconds S] [--camera-clock]\n"
+               "  --seconds S      ends the sensor after S seconds\n"
+               "  --camera-clock   takes the camera component's own time for the sensor's clock,\n"
+               "                   for simulated cameras that free-run\n");
+}
+
+// Free-running simulated cameras keep a pace of their own; frame rates measured on the
+// machine's clock would tell how fast the simulation runs, not the cameras' rate.
+void UseCameraClock() {
+  void* symbol = dlsym(RTLD_DEFAULT, "VarnokSimClockMs");
+  if (symbol == nullptr) {
+    platform::OutputDebugStringA(
+        "-> the camera component keeps no time of its own; the sensor keeps the machine's "
+        "clock <-\n");
+    return;
+  }
+  platform::SetMilliClockSource(reinterpret_cast<platform::MilliClockSource>(symbol));
 }
 
 // A number for JSON, which has no NaN or infinity.
@@ -80,8 +99,11 @@ void WaitForSignals(sigset_t signals) {
 
 int main(int argc, char** argv) {
   double seconds = -1.0;
+  bool cameraClock = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--camera-clock") == 0) {
+      cameraClock = true;
+    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       char* end = nullptr;
       seconds = std::strtod(argv[++i], &end);
       if (end == argv[i] || seconds < 0) {
@@ -101,6 +123,7 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+  if (cameraClock) UseCameraClock();
   LoadFlightTable();
   SensorCore core(std::filesystem::current_path().string());
   core.SetRecordObserver(&PrintRecord, nullptr);
