@@ -103,7 +103,8 @@ TEST(ClientTool, PrintsEveryCodeWithItsPayload) {
       "{\"code\":7113,\"areas\":[0,1,0,0,0]}\n",
       "{\"code\":7102,\"clubType\":1}\n",
       "{\"code\":7101,\"clubCode\":0,\"clubType\":1,\"pathClass\":2,\"hAngle\":1.50,"
-      "\"vAngle\":17.72,\"speed\":45.10,\"derivedSpeed\":27.73,\"backSpin\":5012.4,\"sideSpin\":-312.0}"
+      "\"vAngle\":17.72,\"speed\":45.10,\"derivedSpeed\":27.73,\"backSpin\":5012.4,\"sideSpin\":-"
+      "312.0}"
       "\n",
       "{\"code\":7114,\"points\":812,\"carry\":152.3,\"apex\":28.1,\"side\":-4.2}\n",
       "{\"code\":7108}\n",
