@@ -12,8 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <algorithm>
+
 #include "platform/debug_output.h"
 #include "platform/endpoint_directory.h"
+#include "platform/monotonic_time.h"
 
 static_assert(std::endian::native == std::endian::little, "the wire form is the memory form");
 
@@ -22,7 +25,7 @@ namespace platform {
 namespace {
 
 // A sender writes its message right after connecting; one that has not within this time is stuck
-// or hostile and must not hold up the next sender.
+// or hostile and is dropped (the others are served meanwhile).
 constexpr int kPacketWaitMs = 200;
 
 bool FillAddress(const char* path, sockaddr_un* address) {
@@ -112,6 +115,7 @@ bool MessageEndpoint::Open(const char* window) {
 }
 
 void MessageEndpoint::Close() {
+  while (pendingCount_ > 0) Forget(0);
   if (listenFd_ < 0) return;
   ::close(listenFd_);
   listenFd_ = -1;
@@ -125,32 +129,93 @@ void MessageEndpoint::Wake() {
   [[maybe_unused]] const ssize_t ignored = ::write(wakeWrite_, &byte, 1);
 }
 
-int MessageEndpoint::ServeOnce(int timeoutMs, Handler handler, void* context) {
-  if (listenFd_ < 0 || wakeRead_ < 0) return -1;
-  pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {listenFd_, POLLIN, 0}};
-  const int ready = ::poll(fds, 2, timeoutMs);
-  if (ready < 0 && errno != EINTR) return -1;
-  if (fds[0].revents != 0) return -1;  // the wake byte stays, so later calls end too
-  if (ready <= 0 || (fds[1].revents & POLLIN) == 0) return 0;
-  const int connection = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-  if (connection < 0) return 0;
-  const int handled = ServeConnection(connection, handler, context);
-  ::close(connection);
-  return handled;
+// The waiting ones stay in the order they connected, so messages are served as they were sent.
+int MessageEndpoint::TakePending(int index) {
+  const int fd = pending_[index].fd;
+  std::copy(pending_ + index + 1, pending_ + pendingCount_, pending_ + index);
+  pending_[--pendingCount_] = Pending{};
+  return fd;
 }
 
-int MessageEndpoint::ServeConnection(int fd, Handler handler, void* context) {
-  ucred peer{};
-  socklen_t peerSize = sizeof peer;
-  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerSize) != 0 || peer.uid != ::geteuid()) {
-    DebugPrintf("-> message from user %u refused <-\n", static_cast<unsigned>(peer.uid));
-    return 0;
+void MessageEndpoint::Forget(int index) {
+  ::close(TakePending(index));
+}
+
+void MessageEndpoint::AcceptWaiting(int64_t nowMicros) {
+  // Beyond the limit connections wait in the socket's queue until the silent ones are dropped.
+  while (pendingCount_ < kMaxPending) {
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return;
+    ucred peer{};
+    socklen_t peerSize = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerSize) != 0 ||
+        peer.uid != ::geteuid()) {
+      DebugPrintf("-> message from user %u refused <-\n", static_cast<unsigned>(peer.uid));
+      ::close(fd);
+      continue;
+    }
+    pending_[pendingCount_++] = {fd, nowMicros};
   }
-  pollfd wait = {fd, POLLIN, 0};
-  if (::poll(&wait, 1, kPacketWaitMs) <= 0) {
-    DebugPrintf("-> message dropped: the sender sent nothing <-\n");
-    return 0;
+}
+
+int MessageEndpoint::DropSilent(int64_t nowMicros, bool* dropped) {
+  constexpr int64_t kWaitMicros = int64_t{kPacketWaitMs} * 1000;
+  int nextDueMs = -1;
+  for (int i = 0; i < pendingCount_;) {
+    const int64_t waited = nowMicros - pending_[i].acceptedMicros;
+    if (waited >= kWaitMicros) {
+      DebugPrintf("-> message dropped: the sender sent nothing <-\n");
+      Forget(i);
+      *dropped = true;
+      continue;
+    }
+    const int dueMs = static_cast<int>((kWaitMicros - waited + 999) / 1000);
+    nextDueMs = nextDueMs < 0 ? dueMs : std::min(nextDueMs, dueMs);
+    ++i;
   }
+  return nextDueMs;
+}
+
+int MessageEndpoint::ServeOnce(int timeoutMs, Handler handler, void* context) {
+  if (listenFd_ < 0 || wakeRead_ < 0) return -1;
+  const int64_t startMicros = MonotonicMicros();
+  for (;;) {
+    const int64_t nowMicros = MonotonicMicros();
+    bool dropped = false;
+    const int nextDueMs = DropSilent(nowMicros, &dropped);
+    if (dropped) return 0;
+    int waitMs = -1;
+    if (timeoutMs >= 0) {
+      const int64_t leftMs = timeoutMs - (nowMicros - startMicros) / 1000;
+      waitMs = static_cast<int>(std::max<int64_t>(leftMs, 0));
+    }
+    if (nextDueMs >= 0) waitMs = waitMs < 0 ? nextDueMs : std::min(waitMs, nextDueMs);
+
+    pollfd fds[2 + kMaxPending];
+    fds[0] = {wakeRead_, POLLIN, 0};
+    // A full set of waiting connections takes no more until one leaves.
+    fds[1] = {pendingCount_ < kMaxPending ? listenFd_ : -1, POLLIN, 0};
+    for (int i = 0; i < pendingCount_; ++i) fds[2 + i] = {pending_[i].fd, POLLIN, 0};
+    const int watched = 2 + pendingCount_;
+    const int ready = ::poll(fds, static_cast<nfds_t>(watched), waitMs);
+    if (ready < 0 && errno != EINTR) return -1;
+    if (fds[0].revents != 0) return -1;  // the wake byte stays, so later calls end too
+
+    // A connection that has its packet (or has gone) is served now; the others keep waiting.
+    for (int i = 0; ready > 0 && i < pendingCount_; ++i) {
+      if (fds[2 + i].revents == 0) continue;
+      const int fd = TakePending(i);
+      const int handled = ServeConnection(fd, fds[2 + i].revents, handler, context);
+      ::close(fd);
+      return handled;
+    }
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0) AcceptWaiting(MonotonicMicros());
+    // Connections still waiting stay for the next call.
+    if (timeoutMs >= 0 && (MonotonicMicros() - startMicros) / 1000 >= timeoutMs) return 0;
+  }
+}
+
+int MessageEndpoint::ServeConnection(int fd, short events, Handler handler, void* context) {
   // One byte more than a message tells an oversized packet from a whole one.
   uint8_t packet[kMessageBytes + 1];
   iovec part = {packet, sizeof packet};
@@ -160,7 +225,7 @@ int MessageEndpoint::ServeConnection(int fd, Handler handler, void* context) {
   const ssize_t got = ::recvmsg(fd, &header, MSG_DONTWAIT);
   // A peer that closed without a byte only looked whether someone listens (another program's
   // Open); every sender writes before it closes. One that is still there sent an empty packet.
-  if (got == 0 && (wait.revents & POLLHUP) != 0) return 0;
+  if (got == 0 && (events & POLLHUP) != 0) return 0;
   if (got != static_cast<ssize_t>(kMessageBytes) || (header.msg_flags & MSG_TRUNC) != 0) {
     if ((header.msg_flags & MSG_TRUNC) != 0 || got > static_cast<ssize_t>(kMessageBytes)) {
       DebugPrintf("-> message dropped: packet longer than %zu bytes <-\n", kMessageBytes);

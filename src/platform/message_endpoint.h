@@ -35,18 +35,37 @@ class MessageEndpoint {
   void Close();
   bool IsOpen() const { return listenFd_ >= 0; }
 
-  // Waits up to timeoutMs (-1: no limit) for a connection and serves it. 1 when a message was
-  // handled, 0 when none (timeout, dropped packet), -1 once Wake was called. A connection closed
-  // without a byte is a program looking for the endpoint and passes without a debug line.
+  // Waits up to timeoutMs (-1: no limit) for a message and serves it. 1 when a message was
+  // handled, 0 when none (timeout, a connection dropped), -1 once Wake was called. A connection
+  // closed without a byte is a program looking for the endpoint and passes without a debug line.
+  // Connections wait side by side, so one that sends nothing never delays the others.
   int ServeOnce(int timeoutMs, Handler handler, void* context);
 
   // Makes the current and every later ServeOnce return -1 until the next Open; callable from
   // any thread.
   void Wake();
 
- private:
-  int ServeConnection(int fd, Handler handler, void* context);
+  // Connections accepted whose message has not arrived yet; more wait in the socket's queue.
+  static constexpr int kMaxPending = 32;
 
+ private:
+  struct Pending {
+    int fd = -1;
+    int64_t acceptedMicros = 0;
+  };
+
+  void AcceptWaiting(int64_t nowMicros);
+  // Drops connections that sent nothing in time; returns the milliseconds until the next one
+  // is due (-1: none waits).
+  int DropSilent(int64_t nowMicros, bool* dropped);
+  // Takes the connection out of the waiting ones; the caller owns its descriptor.
+  int TakePending(int index);
+  void Forget(int index);
+  // Reads the connection's packet (it is there, or the sender has gone) and answers it.
+  int ServeConnection(int fd, short events, Handler handler, void* context);
+
+  Pending pending_[kMaxPending];
+  int pendingCount_ = 0;
   int listenFd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;

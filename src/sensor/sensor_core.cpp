@@ -1,8 +1,10 @@
 #include "sensor/sensor_core.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <thread>
 
 #include "VarnokV2.h"
@@ -19,7 +21,11 @@ constexpr auto kClubSelectionPause = std::chrono::milliseconds(100);
 SensorCore* g_core = nullptr;
 
 // Club codes of the client: 0 driver, 1 to 11 irons, 12 putter; others keep the club type.
-constexpr int64_t kPutterClubCode = 12;
+constexpr uint64_t kPutterClubCode = 12;
+
+// The client waiting on its send is answered once the control thread has run the code, or after
+// this long (a club selection takes about 200 ms), so a busy control thread never hangs it.
+constexpr int64_t kClientAnswerBoundMs = 2000;
 
 }  // namespace
 
@@ -70,7 +76,8 @@ bool SensorCore::Start() {
   WireCameras();
 
   // The last club the client chose was the putter: start putting at once.
-  if (std::filesystem::exists(PutterFlagPath())) {
+  std::error_code noFlag;
+  if (std::filesystem::exists(PutterFlagPath(), noFlag)) {
     for (CMainCamera* camera :
          {static_cast<CMainCamera*>(&main_), static_cast<CMainCamera*>(&side_)}) {
       camera->m_clubType = CLUB_PUTTER;
@@ -78,8 +85,33 @@ bool SensorCore::Start() {
     }
   }
 
-  listener_.Start(&SensorCore::OnClientCode, this);
+  if (!StartListening()) {
+    platform::DebugPrintf(
+        "-> client link: \"%s\" is held by another live sensor; the client's codes 7100, 7106 "
+        "and 7112 go unheard until it is free (retried every 3 s) <-\n",
+        clientlink::kSensorWindow);
+  }
   return bothOpen;
+}
+
+bool SensorCore::StartListening() {
+  const bool listening = listener_.Start(&SensorCore::OnClientCode, this);
+  listening_.store(listening);
+  return listening;
+}
+
+bool SensorCore::RetryClientLink() {
+  if (listening_.load() || shutDown_) return listening_.load();
+  if (!StartListening()) {
+    platform::DebugPrintf(
+        "-> client link: \"%s\" is still held by another sensor; the client's codes stay "
+        "unheard <-\n",
+        clientlink::kSensorWindow);
+    return false;
+  }
+  platform::DebugPrintf("-> client link: \"%s\" is ours; the client's codes are heard again <-\n",
+                        clientlink::kSensorWindow);
+  return true;
 }
 
 bool SensorCore::ReconnectTick() {
@@ -110,14 +142,43 @@ void SensorCore::HandleClientCode(uint32_t code, int64_t lParam) {
   }
 }
 
+void SensorCore::RunControlCommands() {
+  ControlQueue::Command command;
+  while (control_.Take(&command)) {
+    HandleClientCode(command.code, command.lParam);
+    control_.MarkRun(command.ticket);
+  }
+}
+
+bool SensorCore::ServeControl(int64_t timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    RunControlCommands();
+    if (control_.CloseRequested()) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    control_.WaitForWork(left.count());
+  }
+}
+
+void SensorCore::SetControlWake(ControlQueue::WakeHook hook, void* context) {
+  control_.SetWakeHook(hook, context);
+}
+
+// The code travels as a 64-bit window parameter, taken unsigned: a value that only its low 32
+// bits would make a known club is no club at all.
 void SensorCore::SelectClub(int64_t lParam) {
   std::error_code ignored;
   std::filesystem::remove(PutterFlagPath(), ignored);
   CMainCamera* cameras[] = {&main_, &side_};
   for (CMainCamera* camera : cameras) RequestCameraMode(*camera, CameraMode::Game);
 
-  // The code travels as a window parameter: taken unsigned, anything unknown keeps the club.
-  const auto clubCode = static_cast<uint32_t>(lParam);
+  const auto clubCode = static_cast<uint64_t>(lParam);
+  // Handed back in every shot record as the client sent it; one that does not fit is -1.
+  const bool fits = lParam >= std::numeric_limits<int32_t>::min() &&
+                    lParam <= std::numeric_limits<int32_t>::max();
+  const int32_t recordedCode = fits ? static_cast<int32_t>(lParam) : -1;
   int32_t clubType = -1;
   if (clubCode == 0) {
     clubType = CLUB_DRIVER;
@@ -130,7 +191,7 @@ void SensorCore::SelectClub(int64_t lParam) {
   }
   for (CMainCamera* camera : cameras) {
     if (clubType >= 0) camera->m_clubType = clubType;
-    camera->m_clubCode = static_cast<int32_t>(clubCode);
+    camera->m_clubCode = recordedCode;
   }
 
   std::this_thread::sleep_for(kClubSelectionPause);
@@ -153,23 +214,20 @@ void SensorCore::AnswerStatusQuery() {
 }
 
 void SensorCore::RequestClose() {
-  {
-    std::lock_guard lock(closeMutex_);
-    closeRequested_ = true;
-  }
-  closeAsked_.notify_all();
+  control_.RequestClose();
 }
 
 bool SensorCore::WaitForCloseRequest(int64_t timeoutMs) {
-  std::unique_lock lock(closeMutex_);
-  return closeAsked_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [this] { return closeRequested_; });
+  return control_.WaitForCloseRequest(timeoutMs);
 }
 
 void SensorCore::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  // Releases a client still waiting on its send before the listener is stopped.
+  control_.Close();
   listener_.Stop();
+  listening_.store(false);
   main_.Stop();
   side_.Stop();
   std::error_code ignored;
@@ -195,6 +253,9 @@ void SensorCore::OnSideRecord(ShotResultRecord* record) {
   if (g_core != nullptr) g_core->Notify(SENSOR_SIDE, *record);
 }
 
+// On the listener's thread: only hands the code to the control thread.
 void SensorCore::OnClientCode(uint32_t code, int64_t lParam, void* context) {
-  static_cast<SensorCore*>(context)->HandleClientCode(code, lParam);
+  auto* core = static_cast<SensorCore*>(context);
+  const uint64_t ticket = core->control_.Post(code, lParam);
+  if (ticket != 0) core->control_.WaitUntilRun(ticket, kClientAnswerBoundMs);
 }

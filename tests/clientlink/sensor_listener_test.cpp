@@ -122,6 +122,29 @@ TEST_F(SensorListenerTest, AnythingElseIsDroppedAndTheSensorKeepsServing) {
   EXPECT_EQ(HeardSoFar(), (std::vector<Heard>{{7112, 3}}));
 }
 
+// Twenty programs that connect and never write would have cost 200 ms each when served one
+// after another; they wait side by side, so the client's code passes them.
+TEST_F(SensorListenerTest, SilentConnectionsDoNotHoldTheClientBack) {
+  std::vector<int> silent;
+  for (int i = 0; i < 20; ++i) {
+    silent.push_back(ConnectRaw());
+    ASSERT_GE(silent.back(), 0);
+  }
+  EXPECT_EQ(platform::SendEndpointMessage(clientlink::kSensorWindow,
+                                          {clientlink::kMessage, clientlink::CODE_STATUS_QUERY, 1},
+                                          1000, nullptr),
+            platform::SendOutcome::kAnswered);
+  // More silent ones than the listener keeps at once only wait their turn in the queue.
+  for (int i = 0; i < platform::MessageEndpoint::kMaxPending + 8; ++i) {
+    silent.push_back(ConnectRaw());
+    ASSERT_GE(silent.back(), 0);
+  }
+  EXPECT_EQ(Send(clientlink::kMessage, clientlink::CODE_CLOSE, 2),
+            platform::SendOutcome::kAnswered);
+  for (const int fd : silent) ::close(fd);
+  EXPECT_EQ(HeardSoFar(), (std::vector<Heard>{{7106, 1}, {7112, 2}}));
+}
+
 TEST_F(SensorListenerTest, StopsWhileAClientHangsOnTheLine) {
   const int silent = ConnectRaw();
   ASSERT_GE(silent, 0);

@@ -1,6 +1,7 @@
 // kestrix-headless: the sensor without its window. Runs in the current directory, prints every
 // record that reaches a camera's result callback as one JSON line on standard output, and ends on
-// SIGINT or SIGTERM, on the client's close code, or after --seconds.
+// SIGINT or SIGTERM, on the client's close code, or after --seconds. Its main loop is the
+// sensor's control thread: client codes and the reconnect tick run there, in order.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -24,13 +25,16 @@
 namespace {
 
 constexpr int64_t kReconnectPeriodMs = 3000;
+constexpr int kExitClientUnheard = 3;
 
 void PrintUsage() {
   std::fprintf(stderr,
                "usage: kestrix-headless [--seconds S] [--camera-clock]\n"
                "  --seconds S      ends the sensor after S seconds\n"
                "  --camera-clock   takes the camera component's own time for the sensor's clock,\n"
-               "                   for simulated cameras that free-run\n");
+               "                   for simulated cameras that free-run\n"
+               "exit status: 0; 2 for a bad command line; 3 when the golf client could not reach\n"
+               "the sensor for some time of the run (another sensor held \"VarnokGolfV\")\n");
 }
 
 // Free-running simulated cameras keep a pace of their own; frame rates measured on the
@@ -132,19 +136,30 @@ int main(int argc, char** argv) {
   signalThread.detach();
 
   bool bothOpen = core.Start();
+  bool clientUnheard = !core.ListeningToClient();
+  if (clientUnheard) {
+    std::fprintf(stderr,
+                 "kestrix-headless: another sensor holds the client link; the golf client's codes "
+                 "go unheard (retried every 3 s)\n");
+  }
   const auto start = std::chrono::steady_clock::now();
+  auto nextTick = start + std::chrono::milliseconds(kReconnectPeriodMs);
   for (;;) {
-    int64_t waitMs = kReconnectPeriodMs;
+    const auto now = std::chrono::steady_clock::now();
+    int64_t waitMs = std::chrono::ceil<std::chrono::milliseconds>(nextTick - now).count();
     if (seconds >= 0) {
-      const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
-      const double leftMs = (seconds - elapsed.count()) * 1000.0;
+      // In double: any number of seconds given is a valid end, however far.
+      const double leftMs = (seconds - std::chrono::duration<double>(now - start).count()) * 1000.0;
       if (leftMs <= 0) break;
-      waitMs = std::min<int64_t>(waitMs, static_cast<int64_t>(std::ceil(leftMs)));
+      waitMs = std::min<int64_t>(waitMs, static_cast<int64_t>(std::ceil(std::min(leftMs, 1e9))));
     }
-    if (core.WaitForCloseRequest(waitMs)) break;
+    if (core.ServeControl(std::max<int64_t>(waitMs, 0))) break;
+    if (std::chrono::steady_clock::now() < nextTick) continue;
+    nextTick += std::chrono::milliseconds(kReconnectPeriodMs);
     if (!bothOpen) bothOpen = core.ReconnectTick();
+    if (!core.ListeningToClient()) clientUnheard |= !core.RetryClientLink();
   }
   core.Shutdown();
   g_runningCore = nullptr;
-  return 0;
+  return clientUnheard ? kExitClientUnheard : 0;
 }
