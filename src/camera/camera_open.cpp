@@ -76,6 +76,7 @@ bool CMainCamera::OpenAs(const OpenVariant& variant, const char* workingDirector
   }
 
   SetSettingsLocation(workingDirectory != nullptr ? workingDirectory : ".", variant.settingsFile);
+  // Every main-camera open tries to create the shared block until one has succeeded.
   if (variant.mainCamera) clientlink::EnsureSharedBlock();
 
   ReadSettings();

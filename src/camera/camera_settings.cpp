@@ -7,6 +7,7 @@
 
 #include "camera/main_camera.h"
 #include "camera/settings_file.h"
+#include "camera/settings_limits.h"
 
 namespace {
 
@@ -80,6 +81,15 @@ const AreaKey kAreaKeys[] = {
     {"putterArea", &ClubAreas::putterArea},
 };
 
+// A position or extent in pixels, held within the coordinate limit: the window moves and the
+// finder add these to origins, shifts and margins, and whatever the file says must not carry
+// those sums past the int32 limits.
+int32_t ReadCoordinate(const SettingsFile& file, const char* section, const char* key,
+                       const char* defaultText) {
+  return std::clamp(file.ReadInt(section, key, defaultText), -kSettingsCoordinateLimit,
+                    kSettingsCoordinateLimit);
+}
+
 void ReadKeys(CMainCamera& camera, const SettingsFile& file, const auto& keys) {
   for (const SettingKey& k : keys) {
     if (k.intValue != nullptr) {
@@ -110,11 +120,12 @@ const char* PointSection(const CMainCamera& camera) {
   return camera.m_ballDirectionMode ? "zigArea_adj_ball" : "zigArea";
 }
 
-// A point must leave room for a whole light-check box inside the window; negative values pass.
+// A point must leave room for a whole light-check box inside the window; negative values pass
+// (down to the coordinate limit).
 void ReadPoint(const SettingsFile& file, const char* section, const char* xKey, const char* yKey,
                const CWhiteNum& table, CRectT& point) {
-  const int32_t x = file.ReadInt(section, xKey, "0");
-  const int32_t y = file.ReadInt(section, yKey, "0");
+  const int32_t x = ReadCoordinate(file, section, xKey, "0");
+  const int32_t y = ReadCoordinate(file, section, yKey, "0");
   point.m_x = std::min(x, table.m_width - table.m_ballSizeX);
   point.m_y = std::min(y, table.m_height - table.m_ballSizeY);
   point.m_width = table.m_ballSizeX;
@@ -172,14 +183,14 @@ void CMainCamera::ReadSettings() {
 
   for (const AreaKey& k : kAreaKeys) {
     CRectT& area = m_areas.*k.area;
-    area.m_x = file.ReadInt(k.section, "x", "0");
-    area.m_y = file.ReadInt(k.section, "y", "0");
-    area.m_width = file.ReadInt(k.section, "width", "60");
-    area.m_height = file.ReadInt(k.section, "height", "60");
+    area.m_x = ReadCoordinate(file, k.section, "x", "0");
+    area.m_y = ReadCoordinate(file, k.section, "y", "0");
+    area.m_width = ReadCoordinate(file, k.section, "width", "60");
+    area.m_height = ReadCoordinate(file, k.section, "height", "60");
   }
 
-  cameraPosition.x = file.ReadInt("cameraPosition", "x", "0");
-  cameraPosition.y = file.ReadInt("cameraPosition", "y", "0");
+  cameraPosition.x = ReadCoordinate(file, "cameraPosition", "x", "0");
+  cameraPosition.y = ReadCoordinate(file, "cameraPosition", "y", "0");
 
   SetMeter(file.ReadInt("meterForImageRatio", "meter", "67"));
   ReadKeys(*this, file, kAngleAndAdjustmentKeys);

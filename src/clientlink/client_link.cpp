@@ -12,7 +12,10 @@ namespace clientlink {
 
 namespace {
 
-std::once_flag blockOnce;
+// The block is published once, with release, and never changes after: the capture threads that
+// write payloads only load it (acquire) and never wait. Creation runs at main-camera opens, on the
+// control thread; the lock only keeps two openers from each creating a mapping.
+std::mutex blockCreation;
 std::atomic<uint8_t*> block{nullptr};
 
 struct Tap {
@@ -43,11 +46,15 @@ platform::Message MessageFor(uint32_t code, int64_t lParam) {
 }  // namespace
 
 bool EnsureSharedBlock() {
-  std::call_once(blockOnce, [] {
-    block.store(platform::CreateSharedBlock(kSharedBlockName, kSharedBlockSize),
-                std::memory_order_release);
-  });
-  return SharedBlock() != nullptr;
+  if (SharedBlock() != nullptr) return true;
+  const std::lock_guard<std::mutex> lock(blockCreation);
+  if (SharedBlock() != nullptr) return true;
+  // A failure (a full /dev/shm, say) is not final: the next open tries again, so the payload codes
+  // come back without a restart once the system has room.
+  uint8_t* created = platform::CreateSharedBlock(kSharedBlockName, kSharedBlockSize);
+  if (created == nullptr) return false;
+  block.store(created, std::memory_order_release);
+  return true;
 }
 
 uint8_t* SharedBlock() {

@@ -32,9 +32,11 @@ enum Code : uint32_t {
   CODE_FLIGHT_PATH = 7114,
 };
 
-// Creates and maps the block once per process; later calls return the first outcome.
+// Creates and maps the block unless this process already has it; true once it exists. A failed
+// creation is tried again by the next call; a block once created stays for the life of the process.
+// Called by main-camera opens, never by the capture threads.
 bool EnsureSharedBlock();
-// The mapped block, or nullptr when it was never created or creating it failed.
+// The mapped block, or nullptr while no creation has succeeded yet. Never blocks.
 uint8_t* SharedBlock();
 
 // Posts a message to the client window; never blocks. A missing client loses it.

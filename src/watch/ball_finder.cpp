@@ -1,5 +1,6 @@
 // The ball finder and the tests built on the bright-pixel count. All run on the camera's capture
 // thread and allocate nothing: boxes live on the stack.
+#include <algorithm>
 #include <cstdint>
 
 #include "camera/main_camera.h"
@@ -19,6 +20,10 @@ constexpr int32_t kCentredRowAboveBottomBunker = 30;
 
 bool UsesDriverExclusion(int32_t clubType) {
   return clubType >= CLUB_IRON && clubType <= CLUB_BUNKER;
+}
+
+int32_t SaturateToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 CRectT TriggerStripFor(const CRectT& blob) {
@@ -127,19 +132,20 @@ void CMainCamera::RefineBlobEdges(const uint8_t* image, CRectT& blob) const {
 bool CMainCamera::ScanForBlob(const CRectT& search, int32_t exclusionType, const uint8_t* image,
                               CRectT& blob) const {
   const bool exclude = UsesDriverExclusion(exclusionType);
+  // The tee grown by a ball on its left and top. Its edges are sums of configured values, taken
+  // in 64 bits so that no area, wherever it was put, wraps them.
   const CRectT driver = GetClubArea(CLUB_DRIVER);
-  const int32_t marginX = m_whiteNum.m_ballSizeX;
-  const int32_t marginY = m_whiteNum.m_ballSizeY;
+  const int64_t teeLeft = int64_t{driver.m_x} - m_whiteNum.m_ballSizeX;
+  const int64_t teeRight = int64_t{driver.m_x} + driver.m_width;
+  const int64_t teeTop = int64_t{driver.m_y} - m_whiteNum.m_ballSizeY;
+  const int64_t teeBottom = int64_t{driver.m_y} + driver.m_height;
   const int64_t bottom = int64_t{search.m_y} + search.m_height;
   const int64_t right = int64_t{search.m_x} + search.m_width;
 
   for (int32_t y = search.m_y; y < bottom; y += kScanStep) {
     for (int32_t x = search.m_x; x < right; x += kScanStep) {
       // A ball on the tee must never be taken for a ball in another area that overlaps it.
-      if (exclude && driver.m_x - marginX <= x && x <= driver.m_x + driver.m_width &&
-          driver.m_y - marginY <= y && y <= driver.m_y + driver.m_height) {
-        continue;
-      }
+      if (exclude && teeLeft <= x && x <= teeRight && teeTop <= y && y <= teeBottom) continue;
       if (PassesBlobTests(x, y, image, blob)) return true;
     }
   }
@@ -163,10 +169,14 @@ void CMainCamera::SetBallCheckArea(const CRectT& blob) {
                       blob.m_y - t.m_putterCheckHeight - 4, t.m_putterCheckWidth,
                       t.m_putterCheckHeight);
       break;
-    case CLUB_BUNKER:
-      area =
-          MakeRect(margin, top, W - 2 * margin, GetClubArea(CLUB_BUNKER).m_y - t.m_ballSizeY - top);
+    case CLUB_BUNKER: {
+      // Down to a ball's height above the bunker's top edge. That edge is configured, so the
+      // difference is taken wide and saturated: an area far off the frame only gives a height
+      // that the clamp below cuts to the frame.
+      const int64_t height = int64_t{GetClubArea(CLUB_BUNKER).m_y} - t.m_ballSizeY - top;
+      area = MakeRect(margin, top, W - 2 * margin, SaturateToInt32(height));
       break;
+    }
     case CLUB_IRON:
     case CLUB_ROUGH:
       area = MakeRect(margin, top, W - 2 * margin, blob.m_y - top - 4);

@@ -75,7 +75,7 @@ void SendAreaFlags(CMainCamera& camera, const uint8_t (&flags)[kClassifiedAreaCo
 
 // Adds the frame's step to a score when its area holds a ball, else starts the score over.
 void Score(platform::Relaxed<int32_t>& score, bool hasBall, int32_t step) {
-  score = hasBall ? score + step : 0;
+  score = hasBall ? CountStep(score, step) : 0;
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ void CMainCamera::ClassifyStep() {
 
   // Nothing is decided in the first frames, so a ball still rolling in settles first.
   if (flags == 0 || w.m_classifyCount < areaNeeds) {
-    w.m_classifyCount = w.m_classifyCount + 1;
+    w.m_classifyCount = CountStep(w.m_classifyCount, 1);
     return;
   }
 
@@ -129,5 +129,5 @@ void CMainCamera::ClassifyStep() {
   w.m_roughCount = 0;
   w.m_bunkerCount = 0;
   SendAreaFlags(*this, row.report);
-  w.m_classifyCount = w.m_classifyCount + 1;
+  w.m_classifyCount = CountStep(w.m_classifyCount, 1);
 }

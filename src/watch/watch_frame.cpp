@@ -37,7 +37,7 @@ bool WatchReadyBall(CMainCamera& camera) {
   WatchState& w = camera.m_watch;
   if (camera.IsTriggered(nullptr, camera.m_clubType) || !BallStillHere(camera)) return true;
 
-  w.m_foundCount = w.m_foundCount + kCountStep;
+  w.m_foundCount = CountStep(w.m_foundCount, kCountStep);
   w.m_lostCount = 0;
   // Follow a ball that creeps, but not one that walks away: too many frames off its spot is a
   // miss too.
@@ -46,7 +46,7 @@ bool WatchReadyBall(CMainCamera& camera) {
                            ball.m_width + 2 * kRefindMargin, ball.m_height + 2 * kRefindMargin);
   ClampToImage(search, camera.FrameWidth(), camera.FrameHeight());
   camera.FindBall(&search);
-  w.m_awayCount = BallStillHere(camera) ? 0 : w.m_awayCount + kCountStep;
+  w.m_awayCount = BallStillHere(camera) ? 0 : CountStep(w.m_awayCount, kCountStep);
   return w.m_awayCount > 3 * camera.m_whiteNum.m_frameUnit;
 }
 
@@ -65,17 +65,17 @@ int32_t WatchBall(CMainCamera& camera) {
     PrepareShotResults(camera);
     camera.NotifyReady();
     if (WatchReadyBall(camera)) {
-      w.m_lostCount = w.m_lostCount + kCountStep;
+      w.m_lostCount = CountStep(w.m_lostCount, kCountStep);
       w.m_foundCount = 0;
     }
   } else {
     w.m_awayCount = 0;
     camera.NotifyNotReady();
     if (camera.FindBall()) {
-      w.m_foundCount = w.m_foundCount + kCountStep;
+      w.m_foundCount = CountStep(w.m_foundCount, kCountStep);
       w.m_lostCount = 0;
     } else {
-      w.m_lostCount = w.m_lostCount + kCountStep;
+      w.m_lostCount = CountStep(w.m_lostCount, kCountStep);
       w.m_foundCount = 0;
     }
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "platform/relaxed.h"
 
@@ -28,6 +29,15 @@ enum AnalysisOutcome : int32_t {
 inline constexpr int32_t kClassificationDecided = -999;
 // The four classified areas in the order of their flags: driver, iron, rough, bunker.
 inline constexpr int kClassifiedAreaCount = 4;
+
+// One step (>= 0) of a watch counter or score. They step on every frame for as long as nothing
+// changes on the mat (a putter bay left on counts lost frames for weeks), so they stop at the
+// int32 ceiling instead of wrapping negative. Every threshold they are compared with is a few frame
+// units, far below the ceiling, so a counter that has stopped compares as one still counting would.
+constexpr int32_t CountStep(int32_t count, int32_t step) {
+  return count > std::numeric_limits<int32_t>::max() - step ? std::numeric_limits<int32_t>::max()
+                                                            : count + step;
+}
 
 struct WatchState {
   // Per-frame watch; the counters step by 4 and are compared with the tuning table's frame unit.

@@ -1,10 +1,14 @@
 // Opening the two cameras on the simulated component: which camera each object takes, the
 // order of the component calls, what a failed open leaves behind, and pause and re-open.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,7 +16,12 @@
 
 #include "camera/main_camera.h"
 #include "camera_test_support.h"
+#include "clientlink/client_link.h"
+#include "clientlink/shot_result_record.h"
+#include "hostile_settings.h"
+#include "platform/message_endpoint.h"
 #include "platform/profile.h"
+#include "platform/shared_block.h"
 #include "sim_control.h"
 #include "support/temp_dir.h"
 #include "varnok_call_log.h"
@@ -192,10 +201,125 @@ TEST_F(CameraOpenTest, OpenLeavesThePauseFlagAndReOpenClearsIt) {
   EXPECT_TRUE(camera_test::WaitFor([&] { return reads.load() > 20; }));
 }
 
+// The window is placed from the clamped position, the capture thread watches with the clamped
+// areas, and the file keeps what was used.
+TEST_F(CameraOpenTest, HostileSettingsAreClampedBeforeTheWindowIsPlaced) {
+  for (const hostile::Case& c : hostile::kCases) {
+    SCOPED_TRACE(c.name);
+    Load("cameras 1\n");
+    const std::string path = dir.File("setting_top.ini");
+    test_support::WriteBytes(path, c.file);
+    std::atomic<int> reads{0};
+    varnok_log::SetReadHook({nullptr, [&](int32_t, uint8_t*, int32_t) { ++reads; }});
+    ASSERT_TRUE(main.Open(Dir().c_str(), SENSOR_MAIN));
+
+    const std::vector<Call> moves = varnok_log::CallsNamed("SetStartPos");
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves[0].args,
+              (std::vector<int32_t>{0, 972 - 160 + c.position.x, 612 - 160 + c.position.y}));
+    EXPECT_TRUE(camera_test::WaitFor([&] { return reads.load() > 50; }));
+    main.Stop();
+    varnok_log::ClearReadHook();
+
+    EXPECT_EQ(ProfileValue(path, "cameraPosition", "x"), std::to_string(c.position.x));
+    EXPECT_EQ(ProfileValue(path, "cameraPosition", "y"), std::to_string(c.position.y));
+    EXPECT_EQ(ProfileValue(path, "driverArea", "x"), std::to_string(c.driver.m_x));
+    EXPECT_EQ(ProfileValue(path, "driverArea", "height"), std::to_string(c.driver.m_height));
+  }
+}
+
 TEST_F(CameraOpenTest, ReOpenWithoutAFoundCameraFails) {
   Load("cameras 2\n");
   EXPECT_FALSE(main.ReOpen());
   EXPECT_TRUE(varnok_log::CallsNamed("OpenCamera").empty());
+}
+
+// The shared block's creation is retried by every main-camera open until one succeeds. Runs in a
+// fresh process (the block is the process's), with its own endpoint directory and block name.
+
+struct BlockReader {
+  uint8_t copy[sizeof(ShotResultRecord)] = {};
+  bool read = false;
+};
+
+// The golf client's part: on 7101 it maps the block by name and copies the record out.
+int64_t ReadRecordOn7101(const platform::Message& message, void* context) {
+  auto* reader = static_cast<BlockReader*>(context);
+  if (message.wParam != clientlink::CODE_SHOT_RESULT) return 0;
+  const uint8_t* block =
+      platform::OpenSharedBlock(clientlink::kSharedBlockName, clientlink::kSharedBlockSize);
+  if (block == nullptr) return 0;
+  std::memcpy(reader->copy, block, sizeof reader->copy);
+  reader->read = true;
+  return 1;
+}
+
+// 0 when every step held; otherwise the number of the step that did not, with a line saying why.
+int OpenCreatesTheBlockOnceAFailedCreationCanSucceed(const std::string& dir) {
+  const auto fail = [](int step, const char* why) {
+    std::fprintf(stderr, "step %d: %s\n", step, why);
+    return step;
+  };
+  char endpoints[] = "/tmp/kestrix-block-retry-XXXXXX";
+  if (::mkdtemp(endpoints) == nullptr) return fail(1, "no endpoint directory");
+  ::setenv("KESTRIX_ENDPOINT_DIR", endpoints, 1);
+  const std::string goodName = "kestrix_block_retry_" + std::to_string(::getpid());
+  // Whichever way the steps end, the block and the endpoints go (the name in the environment
+  // decides what is removed).
+  struct Cleanup {
+    const std::string& blockName;
+    const char* endpointDirectory;
+    ~Cleanup() {
+      ::setenv("KESTRIX_SHM_NAME", blockName.c_str(), 1);
+      platform::RemoveSharedBlock(clientlink::kSharedBlockName);
+      std::error_code ignored;
+      std::filesystem::remove_all(endpointDirectory, ignored);
+    }
+  } cleanup{goodName, endpoints};
+  // shm_open refuses a name with a slash inside it, as it would a full /dev/shm.
+  constexpr const char* kRefusedName = "kestrix/no/such/block";
+  if (VarnokSimLoadScript("cameras 2\n") != 0) return fail(2, "script");
+
+  CMainCamera main;
+  ::setenv("KESTRIX_SHM_NAME", kRefusedName, 1);
+  if (!main.Open(dir.c_str(), SENSOR_MAIN)) return fail(3, "first open");
+  main.Stop();
+  if (clientlink::SharedBlock() != nullptr) return fail(4, "a block under a refused name");
+  if (clientlink::SendShotResult(ShotResultRecord{})) return fail(5, "7101 without a block");
+
+  ::setenv("KESTRIX_SHM_NAME", goodName.c_str(), 1);
+  if (!main.Open(dir.c_str(), SENSOR_MAIN)) return fail(6, "second open");
+  uint8_t* const block = clientlink::SharedBlock();
+  if (block == nullptr) return fail(7, "the second open did not create the block");
+
+  platform::MessageEndpoint client;
+  if (!client.Open(clientlink::kClientWindow)) return fail(8, "client endpoint");
+  BlockReader reader;
+  std::thread serving([&] { client.ServeOnce(10000, ReadRecordOn7101, &reader); });
+  ShotResultRecord record;
+  record.m_clubType = CLUB_IRON;
+  record.m_HAngle = -2.5f;
+  record.m_speed = 61.25f;
+  const bool sent = clientlink::SendShotResult(record);
+  serving.join();
+  main.Stop();
+  if (!sent) return fail(9, "7101 not sent");
+  if (!reader.read) return fail(10, "the client did not read the block on 7101");
+  if (std::memcmp(reader.copy, &record, sizeof record) != 0) return fail(11, "record differs");
+
+  // Once made, the block stays: a later open creates nothing, even where creating would fail.
+  ::setenv("KESTRIX_SHM_NAME", kRefusedName, 1);
+  if (!main.Open(dir.c_str(), SENSOR_MAIN)) return fail(12, "third open");
+  main.Stop();
+  if (clientlink::SharedBlock() != block) return fail(13, "the block changed");
+  return 0;
+}
+
+TEST(CameraOpenDeathTest, AFailedBlockCreationIsRetriedByTheNextMainCameraOpen) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  test_support::TempDir dir;
+  EXPECT_EXIT(std::exit(OpenCreatesTheBlockOnceAFailedCreationCanSucceed(dir.path().string())),
+              ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -144,6 +145,52 @@ void SendEveryKindWithoutABlock() {
 TEST(MessageDeliveryDeathTest, WithoutABlockOnlyThePlainCodesGoOut) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(SendEveryKindWithoutABlock(), ::testing::ExitedWithCode(0), "");
+}
+
+// A creation that failed is tried again by the next call, while a capture-side thread that only
+// polls the published block never waits; once made, the block is never made again.
+void RetryCreatesTheBlockAndPayloadsFollow() {
+  const std::string sandboxName = std::getenv("KESTRIX_SHM_NAME");
+  // shm_open refuses a name with a slash inside it, as it would a full /dev/shm.
+  ::setenv("KESTRIX_SHM_NAME", "kestrix/no/such/block", 1);
+  Tapped tapped;
+  clientlink::SetMessageTap(TapCode, &tapped);
+  bool right = !clientlink::EnsureSharedBlock() && !clientlink::EnsureSharedBlock() &&
+               clientlink::SharedBlock() == nullptr;
+  right = right && !clientlink::SendShotResult(ShotResultRecord{}) && tapped.codes.empty();
+
+  std::atomic<uint8_t*> seen{nullptr};
+  std::atomic<bool> gaveUp{false};
+  std::thread capture([&] {
+    while (clientlink::SharedBlock() == nullptr && !gaveUp) std::this_thread::yield();
+    seen.store(clientlink::SharedBlock());
+  });
+  ::setenv("KESTRIX_SHM_NAME", sandboxName.c_str(), 1);
+  right = right && clientlink::EnsureSharedBlock();
+  gaveUp = true;  // a block that never came is a failure, not a hang
+  capture.join();
+  uint8_t* const block = clientlink::SharedBlock();
+  right = right && block != nullptr && seen.load() == block;
+
+  ::setenv("KESTRIX_SHM_NAME", "kestrix/no/such/block", 1);
+  right = right && clientlink::EnsureSharedBlock() && clientlink::SharedBlock() == block;
+
+  // No client listens: the send counts as delivered, and the record is in the block.
+  ShotResultRecord record;
+  record.m_clubType = 3;
+  record.m_speed = 44.5f;
+  right = right && clientlink::SendShotResult(record) &&
+          std::memcmp(block, &record, sizeof record) == 0 &&
+          tapped.codes == std::vector<uint32_t>{clientlink::CODE_SHOT_RESULT};
+  clientlink::SetMessageTap(nullptr, nullptr);
+  // The sandbox removes the block by the name in the environment when this process ends.
+  ::setenv("KESTRIX_SHM_NAME", sandboxName.c_str(), 1);
+  std::exit(right ? 0 : 1);
+}
+
+TEST(MessageDeliveryDeathTest, AFailedBlockCreationIsRetriedByTheNextCall) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(RetryCreatesTheBlockAndPayloadsFollow(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(MessageEndpoint, ALiveEndpointCannotBeTakenAStaleOneCan) {
