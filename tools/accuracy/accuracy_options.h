@@ -1,6 +1,7 @@
 // Command line of kestrix-accuracy.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace accuracy {
@@ -14,9 +15,15 @@ struct AccuracyOptions {
   std::string bin;     // directory holding kestrix-headless and kestrix-client; empty: the build's
   std::string dataBi;  // empty: the build's flight table
   bool help = false;
+  // The soak: a generated session of soakShots shots per set of hands, free-running.
+  int soakShots = 0;  // 0: no soak
+  uint64_t seed = 1;
+  std::string hands = "both";  // both, right or left
+  int warmUpShots = 50;
 };
 
-// False with the reason in *error for anything it does not understand or a missing --script.
+// False with the reason in *error for anything it does not understand, a missing --script
+// (without --soak), a --script with --soak or soak options without it.
 bool ParseAccuracyOptions(int argc, const char* const* argv, AccuracyOptions* options,
                           std::string* error);
 

@@ -33,6 +33,7 @@ class ChildProcess {
   bool WaitFor(double seconds);
   void Signal(int signal);
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
 
   // The exit code, or 128 + the signal that ended it; -1 while it runs or when never started.
   int Status() const { return status_; }

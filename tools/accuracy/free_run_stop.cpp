@@ -11,12 +11,14 @@ constexpr double kMinSessionGap = 0.5;
 
 }  // namespace
 
+bool Answered(const JoinedEvent& e) {
+  if (!e.truth.logged) return false;
+  if (!e.truth.shot) return true;
+  return !e.deliveries.empty() && (e.truth.IsPutt() || e.deliveries.front().hasPath());
+}
+
 bool AllAnswered(const JoinResult& join) {
-  return std::all_of(join.events.begin(), join.events.end(), [](const JoinedEvent& e) {
-    if (!e.truth.logged) return false;
-    if (!e.truth.shot) return true;
-    return !e.deliveries.empty() && (e.truth.IsPutt() || e.deliveries.front().hasPath());
-  });
+  return std::all_of(join.events.begin(), join.events.end(), Answered);
 }
 
 double ObservedPace(double fromWall, double fromSession, double toWall, double toSession) {

@@ -37,8 +37,10 @@ struct FreeRunProgress {
   bool answered = false;          // AllAnswered() of the join so far
 };
 
-// Every strike of the script logged, and every shot delivered with its flight path (a putt has
-// none).
+// The strike logged and, for a shot, delivered with its flight path (a putt has none).
+bool Answered(const JoinedEvent& event);
+
+// Every strike of the script answered.
 bool AllAnswered(const JoinResult& join);
 
 // Wall seconds per session second between two truth lines, or from the sensor's start to the

@@ -1,7 +1,5 @@
 // kestrix-accuracy: plays a session script on the simulated cameras with kestrix-headless and
 // kestrix-client, and shows how close every delivered shot is to the simulated truth.
-#include <stdlib.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "accuracy_options.h"
+#include "club_selection.h"
 #include "error_summary.h"
 #include "free_run_script.h"
 #include "json_report.h"
@@ -17,6 +16,7 @@
 #include "script_outline.h"
 #include "session_run.h"
 #include "shot_join.h"
+#include "soak_run.h"
 #include "table_report.h"
 
 namespace {
@@ -43,40 +43,6 @@ std::string Tail(const std::string& text, int lines) {
   return at == std::string::npos ? text : text.substr(at + 1);
 }
 
-// The kept directory is new or empty, so its files are this run's alone; a scratch one is new.
-std::optional<fs::path> MakeRunDirectory(const std::string& keep, std::string* error) {
-  std::error_code ec;
-  if (keep.empty()) {
-    std::string pattern = (fs::temp_directory_path(ec) / "kestrix-accuracy-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      *error = "cannot make a scratch directory in " + fs::temp_directory_path(ec).string();
-      return std::nullopt;
-    }
-    return fs::path(pattern);
-  }
-  const fs::path dir = fs::absolute(keep, ec);
-  fs::create_directories(dir, ec);
-  if (!fs::is_directory(dir, ec)) {
-    *error = "cannot make the run directory " + dir.string();
-    return std::nullopt;
-  }
-  if (!fs::is_empty(dir, ec)) {
-    *error = "the run directory " + dir.string() + " is not empty";
-    return std::nullopt;
-  }
-  return dir;
-}
-
-// Removes a scratch directory when the run ends, whichever way.
-struct ScratchDirectory {
-  fs::path dir;
-  bool keep = false;
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    if (!keep && !dir.empty()) fs::remove_all(dir, ignored);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,12 +68,16 @@ int main(int argc, char** argv) {
                        : fs::absolute(fs::path(options.bin) / "kestrix-headless", ec);
   setup.client = options.bin.empty() ? KESTRIX_CLIENT
                                      : fs::absolute(fs::path(options.bin) / "kestrix-client", ec);
+  if (options.soakShots > 0) {
+    return RunSoak(options, {demo, dataBi, setup.headless, setup.client});
+  }
 
   const std::optional<fs::path> script = FindScript(options.script, demo);
   if (!script) return Fail("no script " + options.script + " (nor in " + demo.string() + ")");
   std::string text = ReadWhole(*script);
   if (options.freeRun) text = FreeRunScript(text);
   setup.outline = ReadScriptOutline(text);
+  setup.clubChanges = ClubChanges(setup.outline.strikes);
   if (!setup.outline.end_t) return Fail(script->string() + " has no 'end' line");
   setup.scriptName = script->filename().string();
 

@@ -1,5 +1,7 @@
 #include "run_directory.h"
 
+#include <stdlib.h>
+
 #include <array>
 #include <fstream>
 #include <string_view>
@@ -24,6 +26,34 @@ bool IsRunOutput(const fs::path& name) {
 }
 
 }  // namespace
+
+std::optional<fs::path> MakeRunDirectory(const std::string& keep, std::string* error) {
+  std::error_code ec;
+  if (keep.empty()) {
+    std::string pattern = (fs::temp_directory_path(ec) / "kestrix-accuracy-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      *error = "cannot make a scratch directory in " + fs::temp_directory_path(ec).string();
+      return std::nullopt;
+    }
+    return fs::path(pattern);
+  }
+  const fs::path dir = fs::absolute(keep, ec);
+  fs::create_directories(dir, ec);
+  if (!fs::is_directory(dir, ec)) {
+    *error = "cannot make the run directory " + dir.string();
+    return std::nullopt;
+  }
+  if (!fs::is_empty(dir, ec)) {
+    *error = "the run directory " + dir.string() + " is not empty";
+    return std::nullopt;
+  }
+  return dir;
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  if (!keep && !dir.empty()) fs::remove_all(dir, ignored);
+}
 
 std::optional<fs::path> FindScript(const std::string& given, const fs::path& demo) {
   std::error_code ec;

@@ -8,6 +8,18 @@
 
 namespace accuracy {
 
+// The directory to run in: keep, made absolute, when given (it must be new or empty, so its
+// files are this run's alone), else a new scratch directory in the temporary folder. Nothing,
+// with the reason in *error, when it cannot be made.
+std::optional<std::filesystem::path> MakeRunDirectory(const std::string& keep, std::string* error);
+
+// Removes a scratch directory when the run ends, whichever way.
+struct ScratchDirectory {
+  std::filesystem::path dir;
+  bool keep = false;
+  ~ScratchDirectory();
+};
+
 // The script as given, or a bare file name found in the demo folder.
 std::optional<std::filesystem::path> FindScript(const std::string& given,
                                                 const std::filesystem::path& demo);

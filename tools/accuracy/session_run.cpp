@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 
 #include "child_process.h"
@@ -42,7 +43,10 @@ constexpr double kDrainQuietSeconds = 0.5;
 constexpr double kCloseWaitSeconds = 20.0;
 constexpr double kKillWaitSeconds = 10.0;
 constexpr int kPollMs = 100;
-constexpr int64_t kPutterClubCode = 12;
+// A shot that never comes in holds up no club change for long: the change goes out this many
+// session seconds after the shot's truth line all the same.
+constexpr double kClubChangeWaitSession = 1.0;
+constexpr double kClubChangeWaitSeconds = 1.0;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -66,6 +70,31 @@ std::string Seconds(double seconds) {
   return text;
 }
 
+// The truth file as the cameras append to it, read from where the last read stopped: a soak's
+// file grows to many hundred lines and is looked at ten times a second.
+class TruthTail {
+ public:
+  explicit TruthTail(fs::path file) : file_(std::move(file)) {}
+
+  const std::vector<TruthEvent>& Update() {
+    std::ifstream in(file_, std::ios::binary);
+    if (!in.seekg(static_cast<std::streamoff>(consumed_))) return events_;
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    const size_t complete = text.rfind('\n');
+    if (complete == std::string::npos) return events_;
+    for (TruthEvent& e : ParseTruthLines(text.substr(0, complete + 1))) {
+      events_.push_back(std::move(e));
+    }
+    consumed_ += complete + 1;
+    return events_;
+  }
+
+ private:
+  fs::path file_;
+  size_t consumed_ = 0;
+  std::vector<TruthEvent> events_;
+};
+
 // "Find" of the platform: the endpoint accepts a connection. Closing it without a byte is what a
 // program looking for the client does, so the client passes over it quietly.
 bool EndpointAccepts(const char* path) {
@@ -84,7 +113,8 @@ bool EndpointAccepts(const char* path) {
 
 class SessionRunner {
  public:
-  explicit SessionRunner(const SessionSetup& setup) : setup_(setup) {
+  explicit SessionRunner(const SessionSetup& setup)
+      : setup_(setup), truthTail_(setup.runDir / kTruthFile) {
     for (const ScriptStrike& strike : setup.outline.strikes) strikeTimes_.push_back(strike.t);
     endTime_ = setup.outline.end_t.value_or(0.0);
     freeRun_ = setup.outline.free_run;
@@ -102,6 +132,7 @@ class SessionRunner {
     }
     record_.interrupted = g_interrupted != 0;
     record_.truth = ReadTruth();
+    record_.sensorStartedAt = sensorStartedAt_;
     record_.sensorStatus = sensor_.Status();
     ::shm_unlink(shmName_.c_str());
     return std::move(record_);
@@ -128,10 +159,11 @@ class SessionRunner {
 
   bool StartClient() {
     std::vector<std::string> args = {"--timeout", Seconds(sensorSeconds_ + kClientExtraSeconds)};
-    // The golf client chooses the putter before the first putt, as a player does; the sensor
-    // never finds the putter on the mat by itself.
-    if (setup_.outline.first_place == "putt") {
-      args.insert(args.begin(), {"--send", "club", std::to_string(kPutterClubCode)});
+    // A session that starts on the green starts with the putter.
+    const std::vector<ClubChange>& changes = setup_.clubChanges;
+    if (!changes.empty() && changes.front().beforeStrike == 0) {
+      args.insert(args.begin(), {"--send", "club", std::to_string(changes.front().clubCode)});
+      nextChange_ = 1;
     }
     std::string error;
     if (!client_.Start(setup_.client, args, setup_.runDir, "", File("client.err"), &error)) {
@@ -170,7 +202,18 @@ class SessionRunner {
     return true;
   }
 
-  std::vector<TruthEvent> ReadTruth() const { return ParseTruthLines(ReadWhole(File(kTruthFile))); }
+  const std::vector<TruthEvent>& ReadTruth() { return truthTail_.Update(); }
+
+  // The join of what has come so far, made again only when something new has.
+  const JoinResult& Join() {
+    const std::vector<TruthEvent>& truth = ReadTruth();
+    if (truth.size() != joinedTruth_ || record_.arrivals.size() != joinedArrivals_) {
+      join_ = JoinDeliveries(truth, setup_.outline.strikes, record_.arrivals);
+      joinedTruth_ = truth.size();
+      joinedArrivals_ = record_.arrivals.size();
+    }
+    return join_;
+  }
 
   // Every complete line the client printed since the last call.
   void ReadClient() {
@@ -193,17 +236,22 @@ class SessionRunner {
       std::optional<ClientMessage> message = ParseClientLine(line);
       if (!message) continue;
       // The moment that decides which shot a result belongs to.
-      const size_t logged =
-          message->code == clientlink::CODE_SHOT_RESULT ? ReadTruth().size() : truthLines_;
+      const bool result = message->code == clientlink::CODE_SHOT_RESULT;
+      const size_t logged = result ? ReadTruth().size() : truthLines_;
       record_.arrivals.push_back({std::move(*message), logged});
       lastMessageAt_ = platform::MonotonicSeconds();
+      if (result) {
+        ++results_;
+        record_.lastResultAt = lastMessageAt_;
+      }
     }
   }
 
   void NoteTruth() {
-    const std::vector<TruthEvent> truth = ReadTruth();
+    const std::vector<TruthEvent>& truth = ReadTruth();
     if (truth.size() <= truthLines_) return;
     const double now = platform::MonotonicSeconds();
+    truthLoggedAt_.resize(truth.size(), now);
     const bool first = truthLines_ == 0;
     const double pace = ObservedPace(first ? sensorStartedAt_ : lastTruthAt_,
                                      first ? 0.0 : truth[truthLines_ - 1].t, now, truth.back().t);
@@ -235,8 +283,7 @@ class SessionRunner {
     progress.lastTruthAt = lastTruthAt_;
     progress.lastMessageAt = lastMessageAt_;
     progress.pace = pace_;
-    progress.answered =
-        AllAnswered(JoinDeliveries(ReadTruth(), setup_.outline.strikes, record_.arrivals));
+    progress.answered = AllAnswered(Join());
     if (platform::MonotonicSeconds() < FreeRunCloseAt(strikeTimes_, endTime_, progress)) return;
     std::string error;
     if (!closer_.Start(setup_.client, {"--send", "close"}, setup_.runDir, File("client.err"),
@@ -246,6 +293,37 @@ class SessionRunner {
     closeAskedAt_ = platform::MonotonicSeconds();
   }
 
+  // The next club change goes out once the strike before it has been answered, as a golf client
+  // shows the shot before the player picks the next club; one change at a time.
+  void ChangeClub() {
+    const std::vector<ClubChange>& changes = setup_.clubChanges;
+    if (nextChange_ >= changes.size() || (selector_ && selector_->Running())) return;
+    const ClubChange& change = changes[nextChange_];
+    const size_t previous = change.beforeStrike - 1;
+    if (previous >= truthLoggedAt_.size()) return;
+    const double waited = platform::MonotonicSeconds() - truthLoggedAt_[previous];
+    const bool answered = previous < Join().events.size() && Answered(Join().events[previous]);
+    if (!answered && waited < std::max(kClubChangeWaitSeconds, kClubChangeWaitSession * pace_)) {
+      return;
+    }
+    selector_ = std::make_unique<ChildProcess>();
+    std::string error;
+    if (!selector_->Start(setup_.client, {"--send", "club", std::to_string(change.clubCode)},
+                          setup_.runDir, File("client.err"), File("client.err"), &error)) {
+      std::fprintf(stderr, "kestrix-accuracy: %s\n", error.c_str());
+    }
+    ++nextChange_;
+  }
+
+  void Report() {
+    if (!setup_.onProgress) return;
+    SessionProgress progress;
+    progress.sensorPid = sensor_.Pid();
+    progress.results = results_;
+    progress.closing = closeAskedAt_.has_value();
+    setup_.onProgress(progress);
+  }
+
   // Until the sensor has ended, by itself, by the close or by signals.
   void Play() {
     std::optional<double> terminatedAt;
@@ -253,6 +331,8 @@ class SessionRunner {
       ReadClient();
       if (client_.StdoutFd() < 0) Pause(kPollMs / 1000.0);
       NoteTruth();
+      if (!terminatedAt) ChangeClub();
+      Report();
       const double now = platform::MonotonicSeconds();
       if ((g_interrupted != 0 || ScriptRefused()) && !terminatedAt) {
         sensor_.Signal(SIGTERM);
@@ -269,6 +349,7 @@ class SessionRunner {
       if (terminatedAt && now - *terminatedAt > kKillWaitSeconds) sensor_.Signal(SIGKILL);
     }
     closer_.WaitFor(kKillWaitSeconds);
+    if (selector_) selector_->WaitFor(kKillWaitSeconds);
   }
 
   // What the sensor sent last may still be on its way: read until the client has been quiet
@@ -292,6 +373,14 @@ class SessionRunner {
   }
 
   const SessionSetup& setup_;
+  TruthTail truthTail_;
+  JoinResult join_;
+  size_t joinedTruth_ = 0;
+  size_t joinedArrivals_ = 0;
+  std::vector<double> truthLoggedAt_;  // wall time each truth line was first seen
+  size_t nextChange_ = 0;
+  std::unique_ptr<ChildProcess> selector_;
+  size_t results_ = 0;
   std::vector<double> strikeTimes_;
   double endTime_ = 0;
   bool freeRun_ = false;
