@@ -100,5 +100,8 @@ int32_t CMainCamera::AnalyseShot() {
   run.WritePendingFiles();
   CloseShotRecord(run);
   m_analysis.lastRun.finishedUs = platform::MonotonicMicros();
+  // Last: when the updater starts, this ends the process, and a record left under its first name
+  // would not tell how the shot ended.
+  if (run.frameReadFailed) CameraError(kCameraErrorRead);
   return run.outcome;
 }

@@ -39,7 +39,7 @@ Step ReadShotFrames(ShotRun& run) {
       if (camera.m_capture.m_capture) ReadAndDropFrame(camera);
     }
     if (ReadAnalysisFrame(camera, run.ShotFrame(i)) != 0) {
-      camera.CameraError(kCameraErrorRead);
+      run.frameReadFailed = true;
       return run.End(ANALYSIS_NO_SHOT, "---");
     }
   }

@@ -40,6 +40,9 @@ struct ShotRun {
 
   int32_t outcome = ANALYSIS_DELIVERED;
   const char* suffix = nullptr;  // appended to the directory name when the run ends
+  // A shot frame could not be read. The camera error procedure that follows may end the process,
+  // so it runs only once the shot record carries its final name.
+  bool frameReadFailed = false;
 
   bool IsPutter() const { return camera.m_clubType == CLUB_PUTTER; }
   int32_t ClubType() const { return camera.m_clubType; }

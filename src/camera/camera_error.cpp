@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 
 #include "camera/main_camera.h"
 #include "platform/append_log.h"
@@ -15,6 +16,11 @@ constexpr const char* kCameraLog = "./camera.txt";
 constexpr int64_t kCameraLogCap = 1048576;
 constexpr const char* kUpdater = "UpdateKestrix";
 constexpr const char* kUpdaterParameters = "|APP_RESET_FOR_CAMERA_ERROR";
+
+// Both cameras can fail at the same moment. One updater is enough, and a second would start a
+// second sensor beside the first, both delivering every shot: the camera that comes second waits
+// here until the first has ended the process, or takes its turn when that start failed.
+std::mutex restartTurn;
 
 }  // namespace
 
@@ -34,6 +40,7 @@ void CMainCamera::CameraError(int32_t reason) {
                 static_cast<int32_t>(m_capture.m_cameraIndex), "CMainCamera::CameraError", when);
   platform::AppendLog(kCameraLog, line, kCameraLogCap);
 
+  const std::lock_guard<std::mutex> turn(restartTurn);
   if (platform::StartProgram(kUpdater, kUpdaterParameters, platform::RestartEnvironment())) {
     // The updater starts the program again once this process is gone. The other camera's thread
     // still runs, so static objects are not torn down under it: flush what is buffered and end.

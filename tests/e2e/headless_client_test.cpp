@@ -4,41 +4,21 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/program_bay.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-size_t CountContaining(const std::vector<std::string>& lines, const std::string& text) {
-  size_t n = 0;
-  for (const auto& line : lines) n += line.find(text) != std::string::npos ? 1 : 0;
-  return n;
-}
-
-class HeadlessWithClient : public ::testing::Test {
+// The bay gives each test its installation directory, endpoints and shared block, which the
+// programs below inherit, and removes them when the test ends.
+class HeadlessWithClient : public test_support::ProgramBay {
  protected:
-  test_support::TempDir dir;
-
-  void SetUp() override {
-    for (const auto& entry : fs::directory_iterator(KESTRIX_DEMO_DIR)) {
-      fs::copy(entry.path(), dir.path() / entry.path().filename());
-    }
-    fs::copy(KESTRIX_DATA_BI, dir.path() / "data.bi");
-  }
-
   // Runs the sensor on `script` with a golf client beside it. The client prints what it hears
   // until it has `messages` lines, then asks the sensor to close; `clientArgs` may add commands.
   // The cameras run at a modest paced rate so that sanitizer builds keep up with them.
@@ -46,8 +26,6 @@ class HeadlessWithClient : public ::testing::Test {
     test_support::WriteBytes(dir.File("session.txt"), script);
     std::ostringstream cmd;
     cmd << "cd '" << dir.path().string() << "' || exit 1; "
-        << "export KESTRIX_ENDPOINT_DIR='" << (dir.path() / "endpoints").string() << "' "
-        << "KESTRIX_SHM_NAME='/kestrix_e2e_" << ::getpid() << "' VARNOK_SIM_SCRIPT=session.txt; "
         << "('" << KESTRIX_CLIENT << "' " << clientArgs << " --count " << messages
         << " --timeout 120 > client.jsonl 2> client.err; '" << KESTRIX_CLIENT
         << "' --send close --timeout 10 >> client.err 2>&1) & sleep 0.5; "
@@ -68,19 +46,18 @@ TEST_F(HeadlessWithClient, TheClientHearsAreasReadyAndNotReadyAsBallsComeAndGo) 
   Run("fps 200\ncameras 2\nseed 3\nat 3.0 place rough\nat 3.0 place bunker\n"
       "at 9.0 remove bunker\nat 15.0 remove\n",
       3);
-  const auto client = Lines(dir.File("client.jsonl"));
-  const auto sensor = Lines(dir.File("sensor.jsonl"));
+  const auto client = Lines("client.jsonl");
   ASSERT_EQ(client.size(), 3u) << test_support::ReadBytes(dir.File("client.err"));
   EXPECT_EQ(client[0], "{\"code\":7113,\"areas\":[0,0,0,1,1]}");
   EXPECT_EQ(client[1], "{\"code\":7102,\"clubType\":3}");
   EXPECT_EQ(client[2], "{\"code\":7103}");
-  EXPECT_EQ(CountContaining(sensor, "\"kind\":\"club\",\"clubType\":3"), 1u)
+  EXPECT_EQ(Count("sensor.jsonl", "\"kind\":\"club\",\"clubType\":3"), 1u)
       << test_support::ReadBytes(dir.File("sensor.jsonl"));
 }
 
 TEST_F(HeadlessWithClient, TheStatusQueryIsAnsweredAndTheClientCanCloseTheSensor) {
   Run("fps 200\ncameras 2\n", 1, "--send status");
-  const auto client = Lines(dir.File("client.jsonl"));
+  const auto client = Lines("client.jsonl");
   ASSERT_EQ(client.size(), 1u) << test_support::ReadBytes(dir.File("client.err"));
   EXPECT_EQ(client[0], "{\"code\":7107}");
   // The close ended the sensor by its shutdown, which writes both settings files.

@@ -1,6 +1,7 @@
 #include "client_options.h"
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,9 @@
 namespace clienttool {
 
 namespace {
+
+// An hour: longer is no hang but a client that is gone.
+constexpr long long kLongestStallMs = 3600000;
 
 bool ParseWhole(const char* text, long long* value) {
   if (text == nullptr || *text == '\0') return false;
@@ -30,16 +34,20 @@ bool ParseSeconds(const char* text, double* value) {
 }  // namespace
 
 void PrintClientUsage() {
-  std::fprintf(stderr,
-               "usage: kestrix-client [--send club C | --send status | --send close]... "
-               "[--count N] [--timeout S]\n"
-               "  Owns the endpoint VarnokGolf_Client and prints one JSON line per message.\n"
-               "  --send   sends a code to the sensor (VarnokGolfV) after the endpoint is up\n"
-               "  --count  exits after N messages (0: right after the sends)\n"
-               "  --timeout exits after S seconds\n"
-               "  With --send and neither --count nor --timeout it exits after sending.\n"
-               "  A run that prints nothing (--send alone, --count 0) does not own the endpoint,\n"
-               "  so it works beside a listening client, which hears the sensor's answers.\n");
+  std::fprintf(
+      stderr,
+      "usage: kestrix-client [--send club C | --send status | --send close]... "
+      "[--count N] [--timeout S] [--stall-on-shot MS [--stall-shot K]]\n"
+      "  Owns the endpoint VarnokGolf_Client and prints one JSON line per message.\n"
+      "  --send   sends a code to the sensor (VarnokGolfV) after the endpoint is up\n"
+      "  --count  exits after N messages (0: right after the sends)\n"
+      "  --timeout exits after S seconds\n"
+      "  --stall-on-shot holds back the answer to a shot result (7101) for MS\n"
+      "           milliseconds, as a golf client that hangs; the message is printed first\n"
+      "  --stall-shot which shot result is held back (1, the first, unless said)\n"
+      "  With --send and neither --count nor --timeout it exits after sending.\n"
+      "  A run that prints nothing (--send alone, --count 0) does not own the endpoint,\n"
+      "  so it works beside a listening client, which hears the sensor's answers.\n");
 }
 
 bool ParseClientOptions(int argc, const char* const* argv, ClientOptions* options) {
@@ -80,6 +88,23 @@ bool ParseClientOptions(int argc, const char* const* argv, ClientOptions* option
         std::fprintf(stderr, "kestrix-client: --timeout needs seconds of 0 or more\n");
         return false;
       }
+      ++i;
+    } else if (std::strcmp(arg, "--stall-on-shot") == 0 && next != nullptr) {
+      long long ms = 0;
+      if (!ParseWhole(next, &ms) || ms < 0 || ms > kLongestStallMs) {
+        std::fprintf(stderr, "kestrix-client: --stall-on-shot needs milliseconds from 0 to %lld\n",
+                     kLongestStallMs);
+        return false;
+      }
+      options->stallMs = static_cast<long>(ms);
+      ++i;
+    } else if (std::strcmp(arg, "--stall-shot") == 0 && next != nullptr) {
+      long long shot = 0;
+      if (!ParseWhole(next, &shot) || shot < 1 || shot > LONG_MAX) {
+        std::fprintf(stderr, "kestrix-client: --stall-shot needs a shot number of 1 or more\n");
+        return false;
+      }
+      options->stallShot = static_cast<long>(shot);
       ++i;
     } else {
       std::fprintf(stderr, "kestrix-client: unknown or incomplete option %s\n", arg);

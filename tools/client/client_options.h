@@ -15,6 +15,10 @@ struct ClientOptions {
   std::vector<OutgoingCode> sends;  // in command-line order
   long count = -1;                  // messages to print before exiting; -1 = no limit
   double timeoutSeconds = -1.0;     // -1 = no limit
+  // A golf client that hangs: the answer to shot result number stallShot (1 = the first) is held
+  // back for stallMs milliseconds. 0 = never.
+  long stallMs = 0;
+  long stallShot = 1;
   bool help = false;
 };
 

@@ -30,8 +30,22 @@ void OnSignal(int) {
 struct Session {
   const uint8_t* block = nullptr;
   long printed = 0;
+  long shotResults = 0;
+  long stallMs = 0;
+  long stallShot = 1;
   clienttool::ReceivedMessage received;
 };
+
+// Sleeps like a hung client, but a stop request still ends the run.
+void Stall(long ms) {
+  const double until = platform::MonotonicSeconds() + static_cast<double>(ms) / 1000.0;
+  for (double left = until - platform::MonotonicSeconds(); left > 0.0 && stopRequested == 0;
+       left = until - platform::MonotonicSeconds()) {
+    const double slice = left < 0.1 ? left : 0.1;
+    const timespec pause{0, static_cast<long>(slice * 1e9)};
+    nanosleep(&pause, nullptr);
+  }
+}
 
 void TryOpenBlock(Session* session) {
   if (session->block == nullptr) {
@@ -54,6 +68,11 @@ int64_t Handle(const platform::Message& message, void* context) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
   session->printed++;
+  // The line is out before the hang, so a watcher knows the sensor is now waiting for the answer.
+  if (message.wParam == clientlink::CODE_SHOT_RESULT &&
+      ++session->shotResults == session->stallShot && session->stallMs > 0) {
+    Stall(session->stallMs);
+  }
   return 1;
 }
 
@@ -93,6 +112,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   auto session = std::make_unique<Session>();
+  session->stallMs = options.stallMs;
+  session->stallShot = options.stallShot;
   if (listens) TryOpenBlock(session.get());
 
   // The timeout covers the whole run, sends included.
