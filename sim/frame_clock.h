@@ -15,7 +15,7 @@ class FrameClock {
   FrameClock(const SessionPlan& plan, CameraRole role);
 
   double TimeOf(int64_t frame) const;
-  // The last frame due at or before t (-1 before frame 0).
+  // The last frame due at or before t (-1 before frame 0, and for a NaN).
   int64_t LatestAt(double t) const;
   // The first frame due at or after t.
   int64_t FirstAtOrAfter(double t) const;

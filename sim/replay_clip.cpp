@@ -11,22 +11,43 @@
 namespace sim {
 namespace {
 
+// The script is parsed inside the sensor's process: every file system call here reports through
+// an error_code, since an exception would end the sensor.
+bool FrameFileSize(const std::filesystem::path& path, uintmax_t& size, std::string& error) {
+  std::error_code ec;
+  size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    error = "cannot read " + path.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
 bool ReadFrame(const std::filesystem::path& path, ReplayClip& clip, std::string& error) {
-  // The first frame, the background, sets the size every other frame must have.
+  uintmax_t size = 0;
+  if (!FrameFileSize(path, size, error)) return false;
+  // The first frame, the background, sets the size every other frame must have. A larger square
+  // than the sensor's height could never be shown, and its size alone could ask for terabytes.
   if (clip.width == 0) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-      error = "cannot read " + path.string() + ": " + ec.message();
-      return false;
-    }
-    const int32_t side = SquareFrameSideOfDump(static_cast<int64_t>(size));
+    const int32_t side =
+        size <= static_cast<uintmax_t>(FrameDumpBytes(kMaxReplaySide, kMaxReplaySide))
+            ? SquareFrameSideOfDump(static_cast<int64_t>(size))
+            : 0;
     if (side == 0) {
       error = path.string() + " is " + std::to_string(size) +
-              " bytes, not the frame dump of a square frame";
+              " bytes, not the frame dump of a square frame of at most " +
+              std::to_string(kMaxReplaySide) + " x " + std::to_string(kMaxReplaySide);
       return false;
     }
     clip.width = clip.height = side;
+  }
+  // Checked before anything is allocated; the reader checks again against a file changed since.
+  const int64_t expected = FrameDumpBytes(clip.width, clip.height);
+  if (size != static_cast<uintmax_t>(expected)) {
+    error = path.string() + " is " + std::to_string(size) + " bytes, a " +
+            std::to_string(clip.width) + " x " + std::to_string(clip.height) + " frame dump has " +
+            std::to_string(expected);
+    return false;
   }
   std::vector<uint8_t> frame(static_cast<size_t>(clip.width) * clip.height);
   if (!ReadFrameDump(path.string().c_str(), clip.width, clip.height, frame.data(), &error)) {
@@ -48,8 +69,17 @@ bool LoadReplayClip(const std::string& dir, ReplayClip& clip, std::string& error
   for (int k = 1;; ++k) {
     char name[32];
     std::snprintf(name, sizeof name, "image_%d.bmp", k);
-    if (!std::filesystem::exists(base / name)) break;
-    if (!ReadFrame(base / name, clip, error)) return false;
+    const std::filesystem::path path = base / name;
+    // The frames end at the first that is not there; one that cannot even be looked at (a
+    // symlink loop, no permission) is an error like one that cannot be read.
+    std::error_code ec;
+    const bool there = std::filesystem::exists(path, ec);
+    if (ec) {
+      error = "cannot read " + path.string() + ": " + ec.message();
+      return false;
+    }
+    if (!there) break;
+    if (!ReadFrame(path, clip, error)) return false;
   }
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "camera_rig.h"
 #include "frame_clock.h"
 #include "session_plan.h"
 
@@ -13,9 +14,13 @@ namespace sim {
 // centre the window and declare it ready.
 inline constexpr int kReplayLeadFrames = 1200;
 
+// The largest recorded frame a replay takes: a square as tall as the sensor, the largest window
+// the camera can show it in.
+inline constexpr int kMaxReplaySide = kSensorHeight;
+
 // Reads image_prev_c.bmp (the background) and the frames that follow it. False with a reason
-// naming the file when one is missing or is not the dump of a frame of the background's square
-// size.
+// naming the file when one is missing, cannot be looked at or read, or is not the dump of a frame
+// of the background's square size (at most kMaxReplaySide); never throws.
 bool LoadReplayClip(const std::string& dir, ReplayClip& clip, std::string& error);
 
 // The recorded frame shown at frame k of the replay (k < 0: the background).

@@ -14,6 +14,11 @@ namespace sim {
 
 // Default frame rate: the sensor's speed rule counts a fixed 2 ms from frame to frame.
 inline constexpr double kDefaultFps = 500.0;
+// The bounds of a script's numbers, so that every frame number and clock conversion stays far
+// inside int64: a rate a high-speed camera can run (frames per second), and times and durations
+// within a week (seconds).
+inline constexpr double kMaxFps = 10000.0;
+inline constexpr double kMaxScriptSeconds = 7 * 24 * 3600.0;
 
 enum class EventKind { kPlace, kRemove, kShot, kSwing, kLight, kFailRead, kDisconnect, kSlow };
 

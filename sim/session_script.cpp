@@ -1,9 +1,13 @@
 // Parser of the session script format: one directive per line, '#' comments, times in seconds.
+// Every number is bounded (times and durations up to a week, frame rates 1 to 10000) and a
+// refusal says so with the line, since the simulated component parses the script inside the
+// sensor's process.
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <sstream>
+#include <string>
 #include <string_view>
 
 #include "replay_clip.h"
@@ -29,10 +33,30 @@ Tokens Split(std::string_view line) {
 }
 
 bool Number(std::string_view s, double& out) {
+  // One sign at most: from_chars takes a '-' but no '+', so a '-' after the '+' is refused here.
+  if (!s.empty() && s.front() == '+') {
+    s.remove_prefix(1);
+    if (!s.empty() && s.front() == '-') return false;
+  }
   if (s.empty()) return false;
-  if (s.front() == '+') s.remove_prefix(1);
   const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
   return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(out);
+}
+
+// How refusals name the bounds.
+std::string Seconds(double seconds) {
+  return std::to_string(static_cast<long long>(seconds)) + " s";
+}
+const std::string kTimeBound = "up to " + Seconds(kMaxScriptSeconds) + " (a week)";
+const std::string kRateBound = "from 1 to " + std::to_string(static_cast<int>(kMaxFps));
+
+// A time or duration no later than the bound (the caller checks the lower end).
+bool Time(std::string_view s, double& out) {
+  return Number(s, out) && out <= kMaxScriptSeconds;
+}
+
+bool Rate(std::string_view s, double& out) {
+  return Number(s, out) && out >= 1 && out <= kMaxFps;
 }
 
 // Builds the plan line by line, keeping track of the balls on the mat so that shots and swings
@@ -67,8 +91,8 @@ class ScriptParser {
       if (end == 2) return {};
     }
     double fps = 0;
-    if (end != rate_at + 1 || !Number(t[rate_at], fps) || fps < 1 || fps > 10000) {
-      return "fps takes a rate from 1 to 10000, or 'free' with an optional rate and 'together'";
+    if (end != rate_at + 1 || !Rate(t[rate_at], fps)) {
+      return "fps takes a rate " + kRateBound + ", or 'free' with an optional rate and 'together'";
     }
     plan_.fps = fps;
     return {};
@@ -101,7 +125,9 @@ class ScriptParser {
 
   std::string End(const Tokens& t) {
     double end = 0;
-    if (t.size() != 2 || !Number(t[1], end) || end <= 0) return "end takes a time above 0";
+    if (t.size() != 2 || !Time(t[1], end) || end <= 0) {
+      return "end takes a time above 0, " + kTimeBound;
+    }
     plan_.end_t = end;
     return {};
   }
@@ -120,8 +146,9 @@ class ScriptParser {
 
   std::string At(const Tokens& t) {
     double at = 0;
-    if (t.size() < 3 || !Number(t[1], at) || at < 0)
-      return "'at' needs a time of 0 or more and an event";
+    if (t.size() < 3 || !Time(t[1], at) || at < 0) {
+      return "'at' needs a time of 0 or more, " + kTimeBound + ", and an event";
+    }
     if (at < last_t_) return "times must not go backwards";
     last_t_ = at;
     const std::string_view what = t[2];
@@ -268,8 +295,9 @@ class ScriptParser {
     const std::string_view how = t[4];
     if (how == "read") {
       e.kind = EventKind::kFailRead;
-      if (t.size() != 6 || !Number(t[5], e.value) || e.value <= 0)
-        return "fail read takes a duration";
+      if (t.size() != 6 || !Time(t[5], e.value) || e.value <= 0) {
+        return "fail read takes a duration above 0, " + kTimeBound;
+      }
       return {};
     }
     if (how == "disconnect") {
@@ -278,11 +306,11 @@ class ScriptParser {
     }
     if (how == "slow") {
       e.kind = EventKind::kSlow;
-      if ((t.size() != 6 && t.size() != 7) || !Number(t[5], e.value) || e.value < 1) {
-        return "fail slow takes a frame rate of 1 or more and an optional duration";
+      if ((t.size() != 6 && t.size() != 7) || !Rate(t[5], e.value)) {
+        return "fail slow takes a frame rate " + kRateBound + " and an optional duration";
       }
-      if (t.size() == 7 && (!Number(t[6], e.duration) || e.duration <= 0)) {
-        return "fail slow duration must be above 0";
+      if (t.size() == 7 && (!Time(t[6], e.duration) || e.duration <= 0)) {
+        return "fail slow duration must be above 0, " + kTimeBound;
       }
       double& busy_until = slow_until_[static_cast<int>(e.camera)];
       if (e.t < busy_until) return "slow periods of one camera must not overlap";

@@ -277,7 +277,13 @@ bool WritePrivateProfileStringA(const char* section, const char* key, const char
   } else {
     const size_t at = where.sectionFound ? where.sectionContentEnd : bytes.size();
     std::string insert;
-    if (at > 0 && bytes[at - 1] != '\n') insert.append(kLineEnd);
+    // Only the file's last line can lack its LF. The reader takes a CR there as that line's end,
+    // so the line is completed with an LF alone: a second CR would become part of its text.
+    if (at > 0 && bytes[at - 1] == '\r') {
+      insert.append("\n");
+    } else if (at > 0 && bytes[at - 1] != '\n') {
+      insert.append(kLineEnd);
+    }
     if (!where.sectionFound) insert.append("[").append(sectionName).append("]").append(kLineEnd);
     insert.append(keyName).append("=").append(value).append(kLineEnd);
     updated = bytes;

@@ -20,7 +20,9 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
 // Replaces key in section in place, or appends it (creating section and file when missing),
 // keeping every other line. Returns false when the file cannot be written.
 // The line written is key=value with CRLF (an existing key keeps its spelling in the file); it
-// goes after the section's last key line, a new section at the end of the file. The file is
+// goes after the section's last key line, a new section at the end of the file. A last line
+// without its line end gets one first: LF alone after a CR, which the reader already took as
+// the line's end, else CRLF. The file is
 // replaced through a temporary file and a rename, so it is never left cut. Null arguments, line
 // breaks anywhere, '=' in the key or ']' in the section are refused with a debug line, as is a
 // file that exists but cannot be read (it would otherwise be replaced by this one key).

@@ -51,6 +51,10 @@ const WriteCase kWriteCases[] = {
     {"BOM kept", "\xEF\xBB\xBF[a]\r\nx=1\r\n", "a", "y", "2", "\xEF\xBB\xBF[a]\r\nx=1\r\ny=2\r\n"},
     {"value written as given", "[a]\r\n", "a", "k", " 1.500000 ", "[a]\r\nk= 1.500000 \r\n"},
     {"same value leaves file alone", "[a]\nk=1\n", "a", "k", "1", "[a]\nk=1\n"},
+    {"final lone CR gets its LF, new key", "[50\r", "50", "k", "v", "[50\r\nk=v\r\n"},
+    {"final lone CR gets its LF, new section", "[a]\r\nk=1\r", "b", "j", "2",
+     "[a]\r\nk=1\r\n[b]\r\nj=2\r\n"},
+    {"final lone CR on a replaced key", "[a]\r\nk=1\r", "a", "k", "2", "[a]\r\nk=2\r\n"},
 };
 
 TEST(ProfileWrite, Cases) {
@@ -87,6 +91,39 @@ TEST(ProfileWrite, WrittenValuesReadBack) {
   EXPECT_EQ(ReadBytes(path),
             "[shot]\r\nspeed=1speed\r\nhAngle=1hAngle\r\nvAngle=1vAngle\r\n"
             "sideSpin=1sideSpin\r\nbackSpin=1backSpin\r\n");
+}
+
+// The reader takes a CR that ends the file as a line end; a write must not turn it into text of
+// the line before its own.
+TEST(ProfileWrite, FileEndingInALoneCrReadsBackEveryKey) {
+  struct Case {
+    const char* before;
+    const char* section;
+    const char* key;
+    const char* value;
+    const char* otherSection;  // nullptr: no other key to check
+    const char* otherKey;
+    const char* otherValue;
+  };
+  const Case cases[] = {
+      {"[50\r", "50", "k", "v", nullptr, nullptr, nullptr},
+      {"[a]\r\nk=1\r", "a", "j", "2", "a", "k", "1"},
+      {"[a]\r\nk=1\r", "b", "j", "2", "a", "k", "1"},
+      {"[a]\nk=1\n[b]\nx = \"q\"\r", "b", "y", "3", "b", "x", "q"},
+  };
+  TempDir dir;
+  const std::string path = dir.File("setting_top.ini");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    WriteBytes(path, c.before);
+    ASSERT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, path.c_str()));
+    char out[16];
+    GetPrivateProfileStringA(c.section, c.key, "missing", out, sizeof out, path.c_str());
+    EXPECT_STREQ(out, c.value);
+    if (c.otherSection == nullptr) continue;
+    GetPrivateProfileStringA(c.otherSection, c.otherKey, "missing", out, sizeof out, path.c_str());
+    EXPECT_STREQ(out, c.otherValue);
+  }
 }
 
 TEST(ProfileWrite, RefusesEntriesThatWouldBreakTheFile) {

@@ -34,6 +34,11 @@ void WriteShotDir(const fs::path& dir, int shot_frames, int side) {
   }
 }
 
+fs::path WriteEmpty(const fs::path& path) {
+  std::ofstream(path, std::ios::binary).flush();
+  return path;
+}
+
 TEST(Replay, PlaysBackgroundThenTheRecordedFramesInBothCameras) {
   const fs::path root = fs::temp_directory_path() / "varnok_replay_test";
   fs::remove_all(root);
@@ -101,6 +106,47 @@ TEST(Replay, RefusesMissingOrOddFrames) {
     sim::ReplayClip clip;
     std::string error;
     EXPECT_FALSE(sim::LoadReplayClip((root / c.dir).string(), clip, error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  }
+  fs::remove_all(root);
+}
+
+// The script is parsed inside the sensor's process: a recording that cannot be looked at, or
+// whose size would ask for a terabyte, is a script error with its line, never an exception.
+TEST(Replay, BrokenRecordingsAreScriptErrors) {
+  const fs::path root = fs::temp_directory_path() / "varnok_replay_broken";
+  fs::remove_all(root);
+  WriteShotDir(root / "good", 2, 320);
+  WriteShotDir(root / "loop", 2, 320);
+  fs::remove(root / "loop" / "image_1.bmp");
+  fs::create_symlink("image_1.bmp", root / "loop" / "image_1.bmp");
+  fs::create_directory_symlink("self", root / "self");
+  fs::create_directories(root / "big");
+  // Sparse files: the size of the dump of a 2^20 pixel square, and a terabyte shot frame.
+  fs::resize_file(WriteEmpty(root / "big" / "image_prev_c.bmp"), FrameDumpBytes(1 << 20, 1 << 20));
+  WriteShotDir(root / "huge", 2, 320);
+  fs::resize_file(root / "huge" / "image_1.bmp", uintmax_t{1} << 40);
+  // One side more than the sensor can show.
+  WriteShotDir(root / "wide", 0, sim::kMaxReplaySide + 2);
+  struct Case {
+    const char* dir;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"loop", "cannot read " + (root / "loop" / "image_1.bmp").string()},
+      {"self", "cannot read " + (root / "self" / "image_prev_c.bmp").string()},
+      {"big", "image_prev_c.bmp is 1099511627896 bytes, not the frame dump of a square frame"},
+      {"huge", "image_1.bmp is 1099511627776 bytes, a 320 x 320 frame dump has 102520"},
+      {"wide", "of at most 1224 x 1224"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dir);
+    sim::SessionPlan plan;
+    std::string error;
+    const std::string script =
+        "fps 500\nat 1 replay " + (root / "good").string() + " " + (root / c.dir).string() + "\n";
+    EXPECT_FALSE(sim::ParseSessionScript(script, plan, error));
+    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
   }
   fs::remove_all(root);

@@ -2,6 +2,8 @@
 // and the frame times they give.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "frame_clock.h"
@@ -83,6 +85,21 @@ TEST(SessionScript, RefusesBrokenLinesWithTheirNumber) {
       {"at x place tee\n", "line 1", "time"},
       {"replay /nonexistent/a /nonexistent/b\n", "line 1", "cannot read"},
       {"end 0\n", "line 1", "end"},
+      // Numbers beyond what a camera or a session can be would overflow the frame clock.
+      {"fps 500\nat 1e300 fail main slow 5\n", "line 2", "a week"},
+      {"at 604800.5 place tee\n", "line 1", "a week"},
+      {"at 1 fail main slow 1e300\n", "line 1", "from 1 to 10000"},
+      {"at 1 fail main slow 10001\n", "line 1", "from 1 to 10000"},
+      {"at 1 fail main slow 100 1e300\n", "line 1", "a week"},
+      {"at 1 fail side read 1e300\n", "line 1", "a week"},
+      {"end 1e300\n", "line 1", "a week"},
+      {"fps 1e300\n", "line 1", "from 1 to 10000"},
+      {"at 1e400 place tee\n", "line 1", "time"},
+      // One sign per number.
+      {"at +-0 place tee\n", "line 1", "time"},
+      {"at 0 place tee\nat 1 shot speed=40 hla=+-5\n", "line 2", "'hla' needs a number"},
+      {"at 0 place tee +-5 0\n", "line 1", "offset"},
+      {"at 1 light ++1\n", "line 1", "light"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -92,6 +109,24 @@ TEST(SessionScript, RefusesBrokenLinesWithTheirNumber) {
     EXPECT_EQ(error.rfind(c.where, 0), 0u) << error;
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
   }
+}
+
+TEST(SessionScript, TakesNumbersUpToTheirBounds) {
+  sim::SessionPlan plan;
+  std::string error;
+  ASSERT_TRUE(
+      sim::ParseSessionScript("fps +10000\nat 0 place tee\nat 1 shot speed=40 hla=+5\n"
+                              "at 604800 fail main slow 10000 604800\nend 604800\n",
+                              plan, error))
+      << error;
+  EXPECT_EQ(plan.fps, 10000);
+  EXPECT_EQ(plan.events[1].strike.hla, 5);
+  EXPECT_EQ(plan.end_t, 604800);
+  // The last frame of the longest slow period still counts exactly.
+  const sim::FrameClock main(plan, sim::CameraRole::kMain);
+  EXPECT_EQ(main.FirstAtOrAfter(604800), int64_t{6048000000});
+  EXPECT_EQ(main.FirstAtOrAfter(2 * 604800), int64_t{12096000000});
+  EXPECT_DOUBLE_EQ(main.TimeOf(12096000000), 2 * 604800.0);
 }
 
 TEST(SessionScript, ShotStrikesTheNamedOrLatestBall) {
@@ -123,6 +158,39 @@ TEST(FrameClock, FrameTimesFollowTheRateAndSlowPeriods) {
   EXPECT_DOUBLE_EQ(side.TimeOf(106), 1.51);
   EXPECT_EQ(side.LatestAt(1.25), 102);
   EXPECT_EQ(side.LatestAt(-1), -1);
+  EXPECT_EQ(side.LatestAt(std::nan("")), -1);
+}
+
+// The first frame is due at 0, every frame after the one before, and each is the last one due at
+// its own time, however the slow periods fall between the frames.
+TEST(FrameClock, FramesStayInTimeOrderAcrossSlowPeriods) {
+  const char* const scripts[] = {
+      "fps 100\nat 1.0 fail side slow 10 0.5\n",
+      "fps 100\nat 0 fail side slow 7 0.5\nat 0.5 fail side slow 3 0.5\n",
+      // A camera slower than the period is long: no frame falls due in it.
+      "fps free 1.294965\nat 1 fail side slow 10 0.25\n",
+      "fps 2\nat 0.1 fail side slow 50 0.2\nat 0.35 fail side slow 40 0.1\n",
+  };
+  for (const char* script : scripts) {
+    SCOPED_TRACE(script);
+    sim::SessionPlan plan;
+    std::string error;
+    ASSERT_TRUE(sim::ParseSessionScript(script, plan, error)) << error;
+    const sim::FrameClock side(plan, sim::CameraRole::kSide);
+    EXPECT_EQ(side.TimeOf(0), 0.0);
+    for (int64_t n = 0; n < 60; ++n) {
+      EXPECT_LT(side.TimeOf(n), side.TimeOf(n + 1)) << n;
+      EXPECT_EQ(side.LatestAt(side.TimeOf(n)), n);
+    }
+  }
+}
+
+TEST(FrameClock, AnEmptySlowPeriodLeavesTheRateAlone) {
+  sim::SessionPlan plan;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSessionScript("fps 1.294965\nat 1 fail side slow 10 0.25\n", plan, error));
+  const sim::FrameClock main(plan, sim::CameraRole::kMain), side(plan, sim::CameraRole::kSide);
+  for (int64_t n = 0; n < 10; ++n) EXPECT_DOUBLE_EQ(side.TimeOf(n), main.TimeOf(n)) << n;
 }
 
 TEST(SessionScript, IdleBayIsTwoCamerasPacedAt500) {
