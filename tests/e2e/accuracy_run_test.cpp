@@ -10,28 +10,16 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "support/tool_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-};
+using test_support::ToolRun;
 
-// The tool's standard output and exit status; its standard error goes to errFile.
 ToolRun RunTool(const std::string& arguments, const std::string& errFile) {
-  const std::string command =
-      std::string("'") + KESTRIX_ACCURACY + "' " + arguments + " 2> '" + errFile + "'";
-  ToolRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[4096];
-  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return test_support::RunTool(KESTRIX_ACCURACY, arguments, errFile);
 }
 
 TEST(AccuracyRun, AFreeRunningIronShotIsDeliveredOnceWithItsFlightPath) {
