@@ -1,5 +1,6 @@
 // A parsed session script: the frame rate, which cameras are connected, and the timed events
-// (ball placements, shots, swings, light changes, faults) that the scene and the cameras play.
+// (ball placements, shots, swings, light changes, faults, cameras plugged in) that the scene and
+// the cameras play.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,21 @@ inline constexpr double kDefaultFps = 500.0;
 inline constexpr double kMaxFps = 10000.0;
 inline constexpr double kMaxScriptSeconds = 7 * 24 * 3600.0;
 
-enum class EventKind { kPlace, kRemove, kShot, kSwing, kLight, kFailRead, kDisconnect, kSlow };
+enum class EventKind {
+  kPlace,
+  kRemove,
+  kShot,
+  kSwing,
+  kLight,
+  kFailRead,
+  kDisconnect,
+  kSlow,
+  kConnect
+};
+
+// The shortest round a looping session may have: a struck ball and a swinging club then reach
+// no further than into the rounds either side.
+inline constexpr double kMinLoopSeconds = 1.0;
 
 // How the club looks under the lamps: dark (graphite shaft, dark head, never as bright as a ball)
 // or chrome (a steel shaft and a polished head that catch the lamps, as at most real bays).
@@ -46,7 +61,7 @@ struct SessionEvent {
   StrikeParams strike;     // shot, swing
   double value = 0;        // light factor, fail duration, slow frame rate
   double duration = 0;     // slow: seconds, 0 = to the end
-  CameraRole camera = CameraRole::kMain;  // faults
+  CameraRole camera = CameraRole::kMain;  // faults, connect
 };
 
 // Recorded frames of one camera for a replay: background first, then the shot frames.
@@ -62,10 +77,12 @@ struct SessionPlan {
   // its cameras one after the other sees the same session on both.
   bool start_together = false;
   double fps = kDefaultFps;
-  int camera_count = 2;
+  int camera_count = 2;  // connected from the start; "connect" events plug in the others
   bool swapped = false;
   uint32_t seed = 1;
-  double end_t = 0;                  // length of the session for the tools; 0 = not given
+  double end_t = 0;  // length of the session for the tools; 0 = not given
+  // Paced only: at end_t the scene starts over on an empty mat and plays its events again.
+  bool loop = false;
   std::vector<SessionEvent> events;  // in time order
   bool has_replay = false;
   double replay_t = 0;

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "replay_clip.h"
 #include "session_plan.h"
@@ -66,15 +68,50 @@ class ScriptParser {
   explicit ScriptParser(SessionPlan& plan) : plan_(plan) {}
 
   // Returns an empty string on success, else the reason.
-  std::string Line(const Tokens& t) {
+  std::string Line(const Tokens& t, int number) {
+    line_ = number;
     const std::string_view d = t[0];
     if (d == "fps") return Fps(t);
     if (d == "cameras") return Cameras(t);
     if (d == "seed") return Seed(t);
     if (d == "end") return End(t);
+    if (d == "loop") return Loop(t);
     if (d == "replay") return Replay(t, 1, 0.0);
     if (d == "at") return At(t);
     return "unknown directive '" + std::string(d) + "'";
+  }
+
+  // What only the whole script tells: "fps", "cameras" and "end" may come after the lines they
+  // bear on. Returns the line and the reason, or line 0.
+  std::pair<int, std::string> Finish() const {
+    if (loop_line_ > 0) {
+      if (plan_.end_t < kMinLoopSeconds) {
+        return {loop_line_, "loop needs an 'end' of at least " + Seconds(kMinLoopSeconds)};
+      }
+      if (plan_.free_run) return {loop_line_, "loop plays paced cameras only, not 'fps free'"};
+      if (plan_.has_replay) return {replay_line_, "a loop does not repeat a replay"};
+    }
+    std::array<bool, 2> connected = {plan_.camera_count >= 1, plan_.camera_count == 2};
+    std::array<bool, 2> unplugged = {false, false};
+    for (size_t i = 0; i < plan_.events.size(); ++i) {
+      const SessionEvent& e = plan_.events[i];
+      const int role = static_cast<int>(e.camera);
+      const int line = event_lines_[i];
+      if (plan_.loop && e.t >= plan_.end_t)
+        return {line, "with loop, every event comes before end"};
+      if (plan_.loop && (e.kind == EventKind::kConnect || e.kind == EventKind::kFailRead ||
+                         e.kind == EventKind::kDisconnect || e.kind == EventKind::kSlow)) {
+        return {line, "a loop repeats the scene only: no fail or connect"};
+      }
+      if (e.kind == EventKind::kDisconnect) unplugged[role] = true;
+      if (e.kind != EventKind::kConnect) continue;
+      const std::string camera = e.camera == CameraRole::kMain ? "main" : "side";
+      if (unplugged[role])
+        return {line, "connect: the " + camera + " camera is disconnected for good"};
+      if (connected[role]) return {line, "connect: the " + camera + " camera is connected already"};
+      connected[role] = true;
+    }
+    return {0, {}};
   }
 
  private:
@@ -132,9 +169,17 @@ class ScriptParser {
     return {};
   }
 
+  std::string Loop(const Tokens& t) {
+    if (t.size() != 1) return "loop takes nothing more";
+    plan_.loop = true;
+    loop_line_ = line_;
+    return {};
+  }
+
   std::string Replay(const Tokens& t, size_t first, double at) {
     if (t.size() != first + 2) return "replay takes a main and a side shot directory";
     if (plan_.has_replay) return "only one replay per session";
+    replay_line_ = line_;
     std::string error;
     for (int role = 0; role < 2; ++role) {
       if (!LoadReplayClip(std::string(t[first + role]), plan_.replay[role], error)) return error;
@@ -168,12 +213,19 @@ class ScriptParser {
       }
     } else if (what == "fail") {
       error = Fail(t, e);
+    } else if (what == "connect") {
+      e.kind = EventKind::kConnect;
+      if (t.size() != 4 || (t[3] != "main" && t[3] != "side")) error = "connect takes main or side";
+      e.camera = t.size() > 3 && t[3] == "side" ? CameraRole::kSide : CameraRole::kMain;
     } else if (what == "replay") {
       return Replay(t, 3, at);
     } else {
       return "unknown event '" + std::string(what) + "'";
     }
-    if (error.empty()) plan_.events.push_back(e);
+    if (error.empty()) {
+      plan_.events.push_back(e);
+      event_lines_.push_back(line_);
+    }
     return error;
   }
 
@@ -321,6 +373,10 @@ class ScriptParser {
   }
 
   SessionPlan& plan_;
+  int line_ = 0;
+  int loop_line_ = 0;
+  int replay_line_ = 0;
+  std::vector<int> event_lines_;  // by event
   double last_t_ = 0;
   std::array<std::optional<Vec3>, kSpotCount> on_mat_{};
   std::array<int, kSpotCount> order_{};
@@ -342,11 +398,16 @@ bool ParseSessionScript(const std::string& text, SessionPlan& plan, std::string&
     if (hash != std::string::npos) line.resize(hash);
     const Tokens tokens = Split(line);
     if (tokens.empty()) continue;
-    const std::string reason = parser.Line(tokens);
+    const std::string reason = parser.Line(tokens, number);
     if (!reason.empty()) {
       error = "line " + std::to_string(number) + ": " + reason;
       return false;
     }
+  }
+  const auto [whole_line, whole_reason] = parser.Finish();
+  if (whole_line > 0) {
+    error = "line " + std::to_string(whole_line) + ": " + whole_reason;
+    return false;
   }
   return true;
 }

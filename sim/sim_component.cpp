@@ -19,13 +19,27 @@ const char* ModelName(CameraRole role) {
 
 }  // namespace
 
-SimComponent::SimComponent(SessionPlan plan, bool usable)
-    : plan_(std::move(plan)),
-      count_(usable ? plan_.camera_count : 0),
-      truth_done_(std::make_unique<std::atomic<bool>[]>(plan_.events.size() + 1)) {
+SimComponent::SimComponent(SessionPlan plan, bool usable) : plan_(std::move(plan)) {
+  // Indices go to the cameras in the order they are plugged in, as the vendor's enumeration
+  // does, so a camera plugged in later never moves one already open.
+  std::array<CameraRole, 2> roles = {CameraRole::kMain, CameraRole::kSide};
+  if (plan_.swapped) roles = {CameraRole::kSide, CameraRole::kMain};
+  if (usable) {
+    count_ = plan_.camera_count;
+    for (const SessionEvent& e : plan_.events) {
+      if (e.kind != EventKind::kConnect || count_ >= 2) continue;
+      if (count_ == 0 && e.camera == CameraRole::kSide)
+        roles = {CameraRole::kSide, CameraRole::kMain};
+      connect_t_[count_++] = e.t;
+    }
+  }
+  for (size_t i = 0; i < plan_.events.size(); ++i) {
+    const EventKind kind = plan_.events[i].kind;
+    if (kind == EventKind::kShot || kind == EventKind::kSwing) strikes_.push_back(i);
+  }
   for (int i = 0; i < 2; ++i) {
     Camera& cam = cameras_[i];
-    cam.role = static_cast<CameraRole>(plan_.swapped ? 1 - i : i);
+    cam.role = roles[i];
     cam.value[VARNOK_CONTROL_GAIN] = static_cast<int32_t>(kNominalGain);
     cam.value[VARNOK_CONTROL_EXPOSURE] = static_cast<int32_t>(kNominalExposure);
     cam.value[VARNOK_CONTROL_GAMMA] = 50;
@@ -33,14 +47,38 @@ SimComponent::SimComponent(SessionPlan plan, bool usable)
     cam.y = kSensorHeight / 2 - cam.height / 2;
     clocks_[i] = FrameClock(plan_, static_cast<CameraRole>(i));
   }
-  for (size_t i = 0; i <= plan_.events.size(); ++i) truth_done_[i] = false;
 }
 
 SimComponent::~SimComponent() = default;
 
+double SimComponent::NowLocked() const {
+  if (!plan_.free_run) {
+    return epoch_ ? std::chrono::duration<double>(Clock::now() - *epoch_).count() : 0.0;
+  }
+  // Free-running time moves with the frames: that of the latest one delivered.
+  double now = 0;
+  for (int id = 0; id < count_; ++id) {
+    const Camera& cam = cameras_[id];
+    if (cam.next_frame > 0) {
+      now = std::max(now, clocks_[static_cast<int>(cam.role)].TimeOf(cam.next_frame - 1));
+    }
+  }
+  return now;
+}
+
+int32_t SimComponent::CameraCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int32_t connected = 0;
+  for (int id = 0; id < count_; ++id) connected += ConnectedLocked(id) ? 1 : 0;
+  return connected;
+}
+
 int32_t SimComponent::Property(VarnokCameraProperty* property, int32_t index) const {
   if (property == nullptr) return kBadArgument;
-  if (!Valid(index)) return kBadIndex;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!ConnectedLocked(index)) return kBadIndex;
+  }
   std::memset(property, 0, sizeof *property);
   std::snprintf(property->name, sizeof property->name, "%s", ModelName(cameras_[index].role));
   property->cameraId = index;
@@ -51,8 +89,8 @@ int32_t SimComponent::Property(VarnokCameraProperty* property, int32_t index) co
 }
 
 int32_t SimComponent::Open(int32_t id) {
-  if (!Valid(id)) return kBadId;
   std::lock_guard<std::mutex> lock(mutex_);
+  if (!ConnectedLocked(id)) return kBadId;
   Camera& cam = cameras_[id];
   if (cam.removed) return kRemoved;
   cam.open = true;
@@ -131,6 +169,11 @@ int32_t SimComponent::StartCapture(int32_t id) {
   if (!cam.open) return kClosed;
   if (cam.removed) return kRemoved;
   if (!epoch_) epoch_ = Clock::now();
+  if (!cam.streamed && !plan_.free_run) {
+    // A camera plugged in or first started late had no frames before to lose.
+    const double elapsed = std::chrono::duration<double>(Clock::now() - *epoch_).count();
+    cam.next_frame = std::max<int64_t>(0, clocks_[static_cast<int>(cam.role)].LatestAt(elapsed));
+  }
   if (!cam.streaming && plan_.free_run) {
     // Join the other camera where it is, so both see the same moment.
     const Camera* peer = Peer(id);
@@ -172,7 +215,9 @@ int32_t SimComponent::WaitForFrame(std::unique_lock<std::mutex>& lock, int32_t i
     Clock::time_point wake = deadline;
     if (plan_.free_run) {
       const Camera* peer = Peer(id);
-      const bool peer_awaited = peer != nullptr && plan_.start_together && !peer->streamed;
+      // Only the cameras there from the start start together; one plugged in later joins.
+      const bool peer_awaited =
+          peer != nullptr && plan_.start_together && !peer->streamed && connect_t_[1 - id] == 0;
       if (!peer_awaited && (peer == nullptr || !peer->streaming ||
                             cam.next_frame <= peer->next_frame + kFreeRunLead)) {
         frame = cam.next_frame;
@@ -210,11 +255,18 @@ SimComponent::Fault SimComponent::FaultAt(CameraRole role, double t) const {
 }
 
 void SimComponent::RecordTruthUpTo(double t) {
-  for (size_t i = 0; i < plan_.events.size(); ++i) {
-    const SessionEvent& e = plan_.events[i];
-    if (e.t > t) break;
-    if (e.kind != EventKind::kShot && e.kind != EventKind::kSwing) continue;
-    if (!truth_done_[i].exchange(true)) AppendTruth(TruthLine(e));
+  if (strikes_.empty()) return;
+  for (uint64_t n = next_truth_.load();;) {
+    const uint64_t round = n / strikes_.size();
+    if (round > 0 && !plan_.loop) return;
+    SessionEvent e = plan_.events[strikes_[n % strikes_.size()]];
+    e.t += static_cast<double>(round) * plan_.end_t;
+    if (e.t > t) return;
+    // Whichever camera claims the strike first logs it; a failed claim reloads n.
+    if (next_truth_.compare_exchange_weak(n, n + 1)) {
+      AppendTruth(TruthLine(e));
+      ++n;
+    }
   }
 }
 

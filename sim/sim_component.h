@@ -1,5 +1,6 @@
-// The simulated camera component behind the VarnokV2 functions: the connected cameras, their
-// settings, frame pacing (real time or free-run in lock-step) and injected faults.
+// The simulated camera component behind the VarnokV2 functions: the connected cameras (some
+// plugged in during the session), their settings, frame pacing (real time or free-run in
+// lock-step) and injected faults.
 //
 // Thread-safe: every camera's state is guarded by mutex_; a frame is rendered outside it under
 // the camera's render_mutex, so a dialog thread setting controls never waits for a render, and
@@ -11,9 +12,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "VarnokV2.h"
 #include "frame_clock.h"
@@ -49,7 +50,8 @@ class SimComponent {
   SimComponent(const SimComponent&) = delete;
   SimComponent& operator=(const SimComponent&) = delete;
 
-  int32_t CameraCount() const { return count_; }
+  // The cameras connected at the session's present time.
+  int32_t CameraCount() const;
   int32_t Property(VarnokCameraProperty* property, int32_t index) const;
   int32_t Open(int32_t id);
   int32_t SetRoi(int32_t id, int32_t width, int32_t height, int32_t bin, int32_t type);
@@ -93,8 +95,14 @@ class SimComponent {
     double t = 0;
   };
 
+  // An index the session ever connects; Connected says whether it is connected yet.
   bool Valid(int32_t id) const { return id >= 0 && id < count_; }
-  Camera* Peer(int32_t id) { return count_ == 2 ? &cameras_[1 - id] : nullptr; }
+  // Guarded by mutex_ (they read the session's time).
+  double NowLocked() const;
+  bool ConnectedLocked(int32_t id) const {
+    return Valid(id) && connect_t_[id] <= NowLocked() + 1e-9;
+  }
+  Camera* Peer(int32_t id) { return ConnectedLocked(1 - id) ? &cameras_[1 - id] : nullptr; }
   int32_t WaitForFrame(std::unique_lock<std::mutex>& lock, int32_t id, int32_t waitMs,
                        int64_t& frame);
   enum class Fault { kNone, kRead, kDisconnected };
@@ -103,10 +111,14 @@ class SimComponent {
   void RenderFrame(Camera& cam, const Snapshot& s, uint8_t* out);
 
   const SessionPlan plan_;
-  int32_t count_ = 0;
+  int32_t count_ = 0;                  // indices connected at the start or later
+  std::array<double, 2> connect_t_{};  // by index: the session time it is plugged in at
   std::array<Camera, 2> cameras_;
-  std::array<FrameClock, 2> clocks_;                 // by role
-  std::unique_ptr<std::atomic<bool>[]> truth_done_;  // per event
+  std::array<FrameClock, 2> clocks_;  // by role
+  // Strikes in time order; the truth log has the first next_truth_ of their endless sequence
+  // (round after round when the session loops).
+  std::vector<size_t> strikes_;
+  std::atomic<uint64_t> next_truth_{0};
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;

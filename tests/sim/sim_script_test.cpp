@@ -2,9 +2,13 @@
 // and the frame times they give.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "frame_clock.h"
 #include "scene_snapshot.h"
@@ -100,6 +104,21 @@ TEST(SessionScript, RefusesBrokenLinesWithTheirNumber) {
       {"at 0 place tee\nat 1 shot speed=40 hla=+-5\n", "line 2", "'hla' needs a number"},
       {"at 0 place tee +-5 0\n", "line 1", "offset"},
       {"at 1 light ++1\n", "line 1", "light"},
+      // A camera is plugged in once, and one unplugged for good stays out.
+      {"cameras 1\nat 1 connect top\n", "line 2", "connect takes main or side"},
+      {"cameras 1\nat 1 connect side extra\n", "line 2", "connect takes main or side"},
+      {"at 1 connect side\n", "line 1", "side camera is connected already"},
+      {"cameras 1\nat 1 connect main\n", "line 2", "main camera is connected already"},
+      {"cameras 0\nat 1 connect side\nat 2 connect side\n", "line 3", "connected already"},
+      {"cameras 1\nat 1 fail side disconnect\nat 2 connect side\n", "line 3", "for good"},
+      // A loop starts over at the end, on paced cameras, with the scene alone.
+      {"loop\n", "line 1", "loop needs an 'end' of at least 1 s"},
+      {"loop\nend 0.5\n", "line 1", "at least 1 s"},
+      {"loop now\nend 5\n", "line 1", "loop takes nothing more"},
+      {"fps 500\nloop\nend 10\nfps free\n", "line 2", "paced"},
+      {"loop\nat 0 place tee\nat 10 remove\nend 10\n", "line 3", "before end"},
+      {"loop\nat 1 fail main read 0.1\nend 5\n", "line 2", "no fail or connect"},
+      {"cameras 1\nloop\nat 1 connect side\nend 5\n", "line 3", "no fail or connect"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -127,6 +146,90 @@ TEST(SessionScript, TakesNumbersUpToTheirBounds) {
   EXPECT_EQ(main.FirstAtOrAfter(604800), int64_t{6048000000});
   EXPECT_EQ(main.FirstAtOrAfter(2 * 604800), int64_t{12096000000});
   EXPECT_DOUBLE_EQ(main.TimeOf(12096000000), 2 * 604800.0);
+}
+
+TEST(SessionScript, ConnectPlugsInACameraThatWasNotThere) {
+  sim::SessionPlan plan;
+  std::string error;
+  // "cameras" may come after the connect it bears on.
+  ASSERT_TRUE(
+      sim::ParseSessionScript("at 2 connect side\nat 3 connect main\ncameras 0\n", plan, error))
+      << error;
+  ASSERT_EQ(plan.events.size(), 2u);
+  EXPECT_EQ(plan.events[0].kind, sim::EventKind::kConnect);
+  EXPECT_EQ(plan.events[0].camera, sim::CameraRole::kSide);
+  EXPECT_EQ(plan.events[1].camera, sim::CameraRole::kMain);
+}
+
+// A looping session is its script played again and again, the mat cleared and the light back
+// at every wrap: a ball struck late in a round still flies into the next, and the club of a
+// round's first strike already swings at the end of the one before.
+TEST(SessionScript, ALoopPlaysLikeTheScriptRepeatedOnAClearedMat) {
+  const char* round =
+      "at 0 place tee\n"
+      "at 0.01 shot speed=40 vla=10\n"
+      "at 0.5 place iron\n"
+      "at 1.0 light 0.5\n"
+      "at 1.2 place rough\n"
+      "at 1.9 shot speed=30 vla=15 area=iron\n";
+  auto shifted = [&](double by) {
+    std::string text =
+        "at " + std::to_string(by) + " remove\nat " + std::to_string(by) + " light 1\n";
+    for (const char* line = round; *line != '\0';) {
+      const char* end = std::strchr(line, '\n');
+      std::string words(line + 3, end);  // after "at "
+      const size_t space = words.find(' ');
+      text += "at " + std::to_string(std::stod(words.substr(0, space)) + by) + words.substr(space) +
+              "\n";
+      line = end + 1;
+    }
+    return text;
+  };
+  sim::SessionPlan loop, repeated, once;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSessionScript(std::string("loop\n") + round + "end 2\n", loop, error))
+      << error;
+  ASSERT_TRUE(sim::ParseSessionScript(round, once, error)) << error;
+  ASSERT_TRUE(sim::ParseSessionScript(std::string(round) + shifted(2) + shifted(4) + "end 6\n",
+                                      repeated, error))
+      << error;
+
+  auto sorted = [](const sim::SceneSnapshot& s) {
+    std::vector<std::array<double, 3>> things;
+    for (int i = 0; i < s.ball_count; ++i)
+      things.push_back({s.balls[i].x, s.balls[i].y, s.balls[i].z});
+    for (int i = 0; i < s.club_count; ++i) {
+      things.push_back({1e6 + s.clubs[i].hands.x, s.clubs[i].hands.y, s.clubs[i].hosel.z});
+    }
+    std::sort(things.begin(), things.end());
+    return things;
+  };
+  sim::SceneSnapshot a, b, alone;
+  int flights_across = 0, swings_across = 0;
+  for (int k = 0; k < 1000; ++k) {
+    const double t = k * 0.004 + 0.0013;  // never on an event's time
+    SCOPED_TRACE(t);
+    sim::SceneAt(loop, t, a);
+    sim::SceneAt(repeated, t, b);
+    ASSERT_EQ(a.ball_count, b.ball_count);
+    ASSERT_EQ(a.club_count, b.club_count);
+    EXPECT_EQ(a.light, b.light);
+    const auto sa = sorted(a), sb = sorted(b);
+    for (size_t i = 0; i < sa.size(); ++i) {
+      for (int j = 0; j < 3; ++j) EXPECT_NEAR(sa[i][j], sb[i][j], 1e-6);
+    }
+    // What the round alone would not show: the neighbouring rounds' motion.
+    const double local = std::fmod(t, 2.0);
+    sim::SceneAt(once, local, alone);
+    if (local < 0.1 && t > 2 && a.ball_count > alone.ball_count) ++flights_across;
+    if (local > 1.9 && a.club_count > alone.club_count) ++swings_across;
+    // The first round has no round before it.
+    if (t < 2) {
+      EXPECT_EQ(a.ball_count, alone.ball_count);
+    }
+  }
+  EXPECT_GT(flights_across, 0);
+  EXPECT_GT(swings_across, 0);
 }
 
 TEST(SessionScript, ShotStrikesTheNamedOrLatestBall) {

@@ -78,6 +78,8 @@ TEST_F(VarnokContract, ModelNamesFollowTheCamerasDirective) {
       {"cameras swap\n", 2, "ZWO ASI136MC-B", "ZWO ASI136MC-A"},
       {"cameras 1\n", 1, "ZWO ASI136MC-A", nullptr},
       {"cameras 0\n", 0, nullptr, nullptr},
+      // Indices follow the order the cameras are plugged in.
+      {"cameras 0\nat 0 connect side\nat 5 connect main\n", 1, "ZWO ASI136MC-B", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -277,6 +279,45 @@ TEST_F(VarnokContract, InjectedFaultsFailReads) {
   EXPECT_NE(VarnokOpenCamera(0), 0);
 }
 
+// The side camera plugged in at 0.3 s, seen the way the sensor's reconnect timer looks: the count
+// of connected cameras, then the camera found by its model name and opened.
+TEST_F(VarnokContract, ACameraConnectedLaterCountsAndOpensFromThen) {
+  struct Case {
+    const char* script;
+    int frames_before;  // main frames read before looking: paced ones leave a margin of time
+  };
+  const Case cases[] = {
+      {"fps 100\ncameras 1\nat 0.3 connect side\n", 15},
+      {"fps free 100\ncameras 1\nat 0.3 connect side\n", 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    Load(c.script);
+    VarnokCameraProperty p;
+    EXPECT_EQ(VarnokGetNumOfConnectedCameras(), 1);
+    StartCamera(0);
+    for (int i = 0; i < c.frames_before; ++i) Read(0);
+    EXPECT_EQ(VarnokGetNumOfConnectedCameras(), 1);
+    EXPECT_NE(VarnokGetCameraProperty(&p, 1), 0);
+    EXPECT_NE(VarnokOpenCamera(1), 0);
+
+    while (VarnokSimClockMs() < 300) Read(0);
+    EXPECT_EQ(VarnokGetNumOfConnectedCameras(), 2);
+    ASSERT_EQ(VarnokGetCameraProperty(&p, 1), 0);
+    EXPECT_STREQ(p.name, "ZWO ASI136MC-B");
+    // As the reconnect does: both closed, both opened again.
+    ASSERT_EQ(VarnokCloseCamera(0), 0);
+    StartCamera(0);
+    StartCamera(1);
+    Read(1);
+    Read(0);
+    // It joins the session where it stands and has lost nothing before it was there.
+    EXPECT_GE(VarnokSimClockMs(), 300);
+    EXPECT_EQ(VarnokSimLostFrames(1), 0);
+    for (int id = 0; id < 2; ++id) ASSERT_EQ(VarnokCloseCamera(id), 0);
+  }
+}
+
 TEST_F(VarnokContract, SlowFaultStretchesTheFramePeriod) {
   Load((std::string("fps free 400\nat 0 fail main slow 100\n") + kRollingPutt).c_str());
   StartCamera(0);
@@ -319,6 +360,24 @@ TEST_F(VarnokContract, EveryShotAndSwingAppendsOneTruthLine) {
   EXPECT_EQ(b,
             "{\"t\":0.1,\"kind\":\"swing\",\"area\":\"tee\",\"hand\":\"left\",\"path\":0.0,"
             "\"club\":\"chrome\"}");
+}
+
+// Every round of a looping session logs its strikes again, at the time they are played.
+TEST_F(VarnokContract, ALoopingSessionLogsEachRoundsStrikesAtTheirTime) {
+  Load("fps 100\nloop\nat 0 place iron\nat 0.1 shot speed=45 vla=18\nat 0.5 swing\nend 1\n");
+  StartCamera(0);
+  Read(0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1150));
+  Read(0);  // late: the newest frame, past the second round's shot
+  std::ifstream in(dir_ / "sim_truth.jsonl");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GE(lines.size(), 3u);
+  const auto at = [](const std::string& line) { return std::stod(line.substr(5)); };
+  EXPECT_NEAR(at(lines[0]), 0.1, 1e-9);
+  EXPECT_NEAR(at(lines[1]), 0.5, 1e-9);
+  EXPECT_NEAR(at(lines[2]), 1.1, 1e-9);
+  EXPECT_EQ(lines[2].substr(lines[2].find(',')), lines[0].substr(lines[0].find(',')));
 }
 
 }  // namespace

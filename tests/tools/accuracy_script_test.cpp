@@ -1,13 +1,16 @@
-// What kestrix-accuracy reads from a session script, its --free rewrite, and the run directory
-// it fills.
+// What kestrix-accuracy reads from a session script, its --free rewrite, the run directory it
+// fills and what the sensor's environment adds.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "free_run_script.h"
 #include "run_directory.h"
 #include "script_outline.h"
+#include "sensor_environment.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -136,6 +139,30 @@ TEST(RunDirectory, AMissingFlightTableIsAnError) {
   EXPECT_FALSE(
       FillRunDirectory(run.path(), demo.path(), demo.File("none.bi"), "s.txt", "", &error));
   EXPECT_NE(error.find("none.bi"), std::string::npos) << error;
+}
+
+// A windowed sensor without a display draws offscreen; a display or a platform chosen is kept.
+TEST(SensorEnvironment, OffscreenOnlyWithoutADisplayOrAChosenPlatform) {
+  struct Case {
+    std::map<std::string, std::string> ours;
+    std::vector<std::string> added;
+  };
+  const std::vector<std::string> offscreen = {"QT_QPA_PLATFORM=offscreen"};
+  const Case cases[] = {
+      {{}, offscreen},
+      {{{"DISPLAY", ":0"}}, {}},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, {}},
+      {{{"QT_QPA_PLATFORM", "xcb"}}, {}},
+      // Set but empty is no display.
+      {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, offscreen},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> added = SensorEnvironment([&c](const char* name) {
+      const auto it = c.ours.find(name);
+      return it == c.ours.end() ? nullptr : it->second.c_str();
+    });
+    EXPECT_EQ(added, c.added) << (c.ours.empty() ? "none" : c.ours.begin()->first);
+  }
 }
 
 }  // namespace

@@ -192,8 +192,25 @@ INSTANTIATE_TEST_SUITE_P(
         SoakArgsCase{"WithAScript", {"--soak", "4", "--script", "shot_iron.txt"}, "--script"},
         SoakArgsCase{"UnknownHands", {"--soak", "4", "--hands", "ambi"}, "--hands"},
         SoakArgsCase{"NegativeWarmUp", {"--soak", "4", "--warm-up", "-1"}, "--warm-up"},
-        SoakArgsCase{"SeedWithoutSoak", {"--script", "shot_iron.txt", "--seed", "3"}, "--soak"}),
+        SoakArgsCase{"SeedWithoutSoak", {"--script", "shot_iron.txt", "--seed", "3"}, "--soak"},
+        SoakArgsCase{"SensorInASoak", {"--soak", "4", "--sensor", "bin/kestrix-sensor"}, nullptr},
+        SoakArgsCase{"SensorWithoutProgram", {"--script", "s.txt", "--sensor"}, "--sensor needs"},
+        SoakArgsCase{"SensorEmpty", {"--sensor", "", "--script", "s.txt"}, "--sensor needs"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SensorOption, NamesTheProgramRunInsteadOfKestrixHeadless) {
+  AccuracyOptions options;
+  std::string error;
+  const char* plain[] = {"kestrix-accuracy", "--script", "s.txt"};
+  ASSERT_TRUE(ParseAccuracyOptions(3, plain, &options, &error)) << error;
+  EXPECT_EQ(options.sensor, "");
+  const char* given[] = {"kestrix-accuracy", "--sensor", "../ui/kestrix-sensor",
+                         "--free",           "--script", "s.txt"};
+  ASSERT_TRUE(ParseAccuracyOptions(6, given, &options, &error)) << error;
+  EXPECT_EQ(options.sensor, "../ui/kestrix-sensor");
+  EXPECT_TRUE(options.freeRun);
+  EXPECT_NE(std::string(AccuracyUsage()).find("--sensor PROGRAM"), std::string::npos);
+}
 
 TEST(SoakOptionsValues, ASoakFreeRunsWithTheDefaultsUnlessTold) {
   const char* argv[] = {"kestrix-accuracy", "--soak", "1000"};
@@ -389,7 +406,7 @@ TEST(SoakVerdict, NamesEveryFailureByItsHand) {
   EXPECT_EQ(SoakFailures({right, left}),
             (std::vector<std::string>{"left: 1 shot lost", "left: 2 practice swings delivered",
                                       "left: descriptors 9 -> 11",
-                                      "left: kestrix-headless ended with status 134"}));
+                                      "left: the sensor ended with status 134"}));
 }
 
 TEST(ProcessUse, ReadsOurOwnMemoryAndDescriptors) {

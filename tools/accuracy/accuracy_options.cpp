@@ -8,7 +8,8 @@ namespace accuracy {
 
 const char* AccuracyUsage() {
   return "usage: kestrix-accuracy --script F [--keep DIR] [--free] [--json] [--demo DIR] "
-         "[--bin DIR] [--data-bi FILE]\n"
+         "[--bin DIR]\n"
+         "                        [--data-bi FILE] [--sensor PROGRAM]\n"
          "  Plays the session script F (a path, or a name in the demo folder) on the simulated\n"
          "  cameras with kestrix-headless and kestrix-client, and compares every delivered shot\n"
          "  with the simulated truth.\n"
@@ -18,11 +19,16 @@ const char* AccuracyUsage() {
          "  --demo DIR   the installation to copy (default: the repository's data/demo)\n"
          "  --bin DIR    where kestrix-headless and kestrix-client are (default: the build's)\n"
          "  --data-bi F  the flight table (default: the build's)\n"
+         "  --sensor P   run the sensor program P instead of kestrix-headless, with the same\n"
+         "               options, directory and environment; with no DISPLAY, WAYLAND_DISPLAY\n"
+         "               or QT_QPA_PLATFORM set it gets QT_QPA_PLATFORM=offscreen, so that the\n"
+         "               windowed kestrix-sensor runs without a display\n"
          "  Exit status: 0 every shot delivered once, 1 a shot not delivered or delivered twice\n"
          "  or a false shot, 2 usage errors or programs that could not be run.\n"
          "\n"
          "usage: kestrix-accuracy --soak N [--seed S] [--hands both|right|left] [--warm-up W]\n"
          "                        [--keep DIR] [--json] [--demo DIR] [--bin DIR] [--data-bi F]\n"
+         "                        [--sensor PROGRAM]\n"
          "  The soak: a round of N shots in every club area with putts and practice swings,\n"
          "  generated from the seed S (default 1), on free-running cameras; with both hands\n"
          "  (the default) half of them in a right-handed bay and half in a left-handed one, a\n"
@@ -56,6 +62,7 @@ bool ParseAccuracyOptions(int argc, const char* const* argv, AccuracyOptions* op
                            {"--demo", &options->demo},
                            {"--bin", &options->bin},
                            {"--data-bi", &options->dataBi},
+                           {"--sensor", &options->sensor},
                            {"--soak", &soak},
                            {"--seed", &seed},
                            {"--hands", &hands},

@@ -13,6 +13,7 @@ struct AccuracyOptions {
   bool json = false;
   std::string demo;    // empty: the built-in default
   std::string bin;     // directory holding kestrix-headless and kestrix-client; empty: the build's
+  std::string sensor;  // the sensor program to run instead of kestrix-headless; empty: that one
   std::string dataBi;  // empty: the build's flight table
   bool help = false;
   // The soak: a generated session of soakShots shots per set of hands, free-running.

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 extern char** environ;
 
@@ -23,6 +24,20 @@ struct FileActions {
   ~FileActions() { posix_spawn_file_actions_destroy(&actions); }
 };
 
+// Ours without the variables given, then those: a name set twice would leave the child to pick.
+std::vector<char*> Environment(const std::vector<std::string>& given) {
+  std::vector<char*> out;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view name(*entry, std::strcspn(*entry, "="));
+    bool replaced = false;
+    for (const std::string& g : given) replaced = replaced || g.substr(0, g.find('=')) == name;
+    if (!replaced) out.push_back(*entry);
+  }
+  for (const std::string& g : given) out.push_back(const_cast<char*>(g.c_str()));
+  out.push_back(nullptr);
+  return out;
+}
+
 }  // namespace
 
 ChildProcess::~ChildProcess() {
@@ -35,7 +50,8 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
                          const std::string& directory, const std::string& stdoutFile,
-                         const std::string& stderrFile, std::string* error) {
+                         const std::string& stderrFile, std::string* error,
+                         const std::vector<std::string>& environment) {
   if (::access(program.c_str(), X_OK) != 0) {
     *error = "cannot run " + program + ": " + std::strerror(errno);
     return false;
@@ -62,8 +78,9 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  std::vector<char*> envp = Environment(environment);
   const int failed =
-      ::posix_spawn(&pid_, program.c_str(), &files.actions, nullptr, argv.data(), environ);
+      ::posix_spawn(&pid_, program.c_str(), &files.actions, nullptr, argv.data(), envp.data());
   if (pipeFds[1] >= 0) ::close(pipeFds[1]);
   if (failed != 0) {
     if (pipeFds[0] >= 0) ::close(pipeFds[0]);

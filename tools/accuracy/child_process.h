@@ -18,10 +18,12 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // stdoutFile empty: standard output goes to a pipe, read through StdoutFd(). Files are
-  // appended to. The child gets our environment. False with the reason in *error.
+  // appended to. The child gets our environment with the NAME=value entries of environment
+  // added or in place of ours. False with the reason in *error.
   bool Start(const std::string& program, const std::vector<std::string>& args,
              const std::string& directory, const std::string& stdoutFile,
-             const std::string& stderrFile, std::string* error);
+             const std::string& stderrFile, std::string* error,
+             const std::vector<std::string>& environment = {});
 
   // The read end of the output pipe; -1 without one or once closed.
   int StdoutFd() const { return readFd_; }

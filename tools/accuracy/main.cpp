@@ -1,5 +1,6 @@
-// kestrix-accuracy: plays a session script on the simulated cameras with kestrix-headless and
-// kestrix-client, and shows how close every delivered shot is to the simulated truth.
+// kestrix-accuracy: plays a session script on the simulated cameras with kestrix-headless (or
+// another sensor program) and kestrix-client, and shows how close every delivered shot is to the
+// simulated truth.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -63,13 +64,18 @@ int main(int argc, char** argv) {
   const fs::path dataBi =
       fs::absolute(options.dataBi.empty() ? KESTRIX_DATA_BI : options.dataBi, ec);
   SessionSetup setup;
-  setup.headless = options.bin.empty()
+  if (!options.sensor.empty()) {
+    setup.sensor = fs::absolute(options.sensor, ec).lexically_normal();
+  } else {
+    setup.sensor = options.bin.empty()
                        ? KESTRIX_HEADLESS
                        : fs::absolute(fs::path(options.bin) / "kestrix-headless", ec);
+  }
   setup.client = options.bin.empty() ? KESTRIX_CLIENT
                                      : fs::absolute(fs::path(options.bin) / "kestrix-client", ec);
+  const std::string sensorName = fs::path(setup.sensor).filename().string();
   if (options.soakShots > 0) {
-    return RunSoak(options, {demo, dataBi, setup.headless, setup.client});
+    return RunSoak(options, {demo, dataBi, setup.sensor, setup.client});
   }
 
   const std::optional<fs::path> script = FindScript(options.script, demo);
@@ -95,9 +101,9 @@ int main(int argc, char** argv) {
 
   const bool sensorEndedWell = record.sensorStatus == 0;
   if (!sensorEndedWell) {
-    std::fprintf(
-        stderr, "kestrix-accuracy: kestrix-headless ended with status %d; its log ends:\n%s",
-        record.sensorStatus, Tail(ReadWhole(setup.runDir / "sensor.log"), kTailLines).c_str());
+    std::fprintf(stderr, "kestrix-accuracy: %s ended with status %d; its log ends:\n%s",
+                 sensorName.c_str(), record.sensorStatus,
+                 Tail(ReadWhole(setup.runDir / "sensor.log"), kTailLines).c_str());
   }
   const JoinResult join = JoinDeliveries(record.truth, setup.outline.strikes, record.arrivals);
   const Summary summary = Summarise(join);

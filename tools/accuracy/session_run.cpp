@@ -24,6 +24,7 @@
 #include "free_run_stop.h"
 #include "platform/endpoint_directory.h"
 #include "platform/monotonic_time.h"
+#include "sensor_environment.h"
 
 namespace accuracy {
 
@@ -194,8 +195,11 @@ class SessionRunner {
     // Free-running cameras keep their own pace: the sensor measures it on their clock.
     std::vector<std::string> arguments = {"--seconds", Seconds(sensorSeconds_)};
     if (freeRun_) arguments.push_back("--camera-clock");
-    if (!sensor_.Start(setup_.headless, arguments, setup_.runDir, File("sensor.jsonl"),
-                       File("sensor.log"), &error)) {
+    // A sensor that prints nothing leaves sensor.jsonl empty: the shots come through the client.
+    const std::vector<std::string> environment =
+        SensorEnvironment([](const char* name) -> const char* { return std::getenv(name); });
+    if (!sensor_.Start(setup_.sensor, arguments, setup_.runDir, File("sensor.jsonl"),
+                       File("sensor.log"), &error, environment)) {
       return Fail(error);
     }
     sensorStartedAt_ = platform::MonotonicSeconds();
@@ -342,7 +346,8 @@ class SessionRunner {
       const bool closeIgnored = closeAskedAt_ && now - *closeAskedAt_ > kCloseWaitSeconds;
       const bool overTime = now - sensorStartedAt_ > sensorSeconds_ + kCloseWaitSeconds;
       if ((closeIgnored || overTime) && !terminatedAt) {
-        std::fprintf(stderr, "kestrix-accuracy: kestrix-headless did not end; terminating it\n");
+        std::fprintf(stderr, "kestrix-accuracy: %s did not end; terminating it\n",
+                     fs::path(setup_.sensor).filename().c_str());
         sensor_.Signal(SIGTERM);
         terminatedAt = now;
       }

@@ -28,7 +28,7 @@ struct SessionProgress {
 struct SessionSetup {
   std::filesystem::path runDir;  // absolute
   std::string scriptName;        // in runDir
-  std::string headless;          // program paths
+  std::string sensor;            // program paths: kestrix-headless or another sensor program
   std::string client;
   ScriptOutline outline;                // of the script as played
   std::vector<ClubChange> clubChanges;  // ClubChanges(outline.strikes) as a rule

@@ -173,7 +173,7 @@ std::vector<std::string> SoakFailures(const std::vector<SoakRunFigures>& runs) {
                          std::to_string(r.resources.fdsEnd));
     }
     if (r.sensorStatus != 0) {
-      failures.push_back(r.hand + ": kestrix-headless ended with status " +
+      failures.push_back(r.hand + ": the sensor ended with status " +
                          std::to_string(r.sensorStatus));
     }
   }

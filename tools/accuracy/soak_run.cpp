@@ -92,7 +92,7 @@ int RunSoak(const AccuracyOptions& options, const ToolPaths& paths) {
     const std::string text =
         FreeRunScript(SoakSessionScript({handRun.shots, options.seed, handRun.hand}));
     SessionSetup setup;
-    setup.headless = paths.headless;
+    setup.sensor = paths.sensor;
     setup.client = paths.client;
     setup.outline = ReadScriptOutline(text);
     setup.clubChanges = ClubChanges(setup.outline.strikes);
@@ -129,9 +129,9 @@ int RunSoak(const AccuracyOptions& options, const ToolPaths& paths) {
     if (!record.started) return Fail(record.error);
     if (record.interrupted) return Fail("interrupted");
     if (record.sensorStatus != 0) {
-      std::fprintf(stderr,
-                   "kestrix-accuracy: kestrix-headless ended with status %d; its log ends:\n%s",
-                   record.sensorStatus, Tail(setup.runDir / "sensor.log", kTailLines).c_str());
+      std::fprintf(stderr, "kestrix-accuracy: %s ended with status %d; its log ends:\n%s",
+                   fs::path(setup.sensor).filename().c_str(), record.sensorStatus,
+                   Tail(setup.runDir / "sensor.log", kTailLines).c_str());
     }
     if (keep) WriteSamples(setup.runDir / "soak_samples.csv", samples);
     SoakRun run;

@@ -11,7 +11,7 @@ namespace accuracy {
 struct ToolPaths {
   std::filesystem::path demo;    // the installation to copy, absolute
   std::filesystem::path dataBi;  // the flight table, absolute
-  std::string headless;
+  std::string sensor;            // kestrix-headless or the program given with --sensor
   std::string client;
 };
 
