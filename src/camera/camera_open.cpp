@@ -72,6 +72,7 @@ bool CMainCamera::OpenAs(const OpenVariant& variant, const char* workingDirector
   // since a read into smaller buffers would run past their end.
   if (!m_buffers.Allocated() || m_buffers.imageSize != m_whiteNum.m_imageSize) {
     m_buffers.Allocate(m_whiteNum.m_width, m_whiteNum.m_height);
+    m_view.Allocate(m_whiteNum.m_width, m_whiteNum.m_height);
     LoadReferenceImage(variant.referenceImage);
   }
 

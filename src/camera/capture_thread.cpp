@@ -111,6 +111,7 @@ bool CMainCamera::CaptureOnePass() {
     CameraError(kCameraErrorFps);
     return true;
   }
+  m_view.PublishIfWanted(*this);
   CountDeliveredFrame(state);
   return true;
 }

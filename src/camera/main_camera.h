@@ -9,6 +9,7 @@
 #include "analysis/analysis_state.h"
 #include "camera/capture_state.h"
 #include "camera/frame_buffers.h"
+#include "camera/view_snapshot.h"
 #include "platform/relaxed.h"
 #include "watch/ball_records.h"
 #include "watch/club_type.h"
@@ -139,6 +140,8 @@ class CMainCamera {
   FrameBuffers m_buffers;
   CaptureState m_capture;
   WatchState m_watch;
+  // What the operator's view shows, published by the capture thread.
+  ViewSnapshots m_view;
 
   // ---- brightness
   int32_t exposure = 1000;

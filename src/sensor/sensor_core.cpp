@@ -50,11 +50,11 @@ std::string SensorCore::PutterFlagPath() const {
 
 bool SensorCore::OpenBoth() {
   // The main camera first: its open creates the shared block the client waits for.
-  const bool mainOpen = main_.Open(workingDirectory_.c_str(), SENSOR_MAIN);
-  if (!mainOpen) platform::OutputDebugStringA("Check camera(1) line/usb(-1)\n");
-  const bool sideOpen = side_.Open(workingDirectory_.c_str(), SENSOR_SIDE);
-  if (!sideOpen) platform::OutputDebugStringA("Check camera(2) line/usb(-1)\n");
-  return mainOpen && sideOpen;
+  mainOpen_ = main_.Open(workingDirectory_.c_str(), SENSOR_MAIN);
+  if (!mainOpen_) platform::OutputDebugStringA("Check camera(1) line/usb(-1)\n");
+  sideOpen_ = side_.Open(workingDirectory_.c_str(), SENSOR_SIDE);
+  if (!sideOpen_) platform::OutputDebugStringA("Check camera(2) line/usb(-1)\n");
+  return mainOpen_ && sideOpen_;
 }
 
 void SensorCore::WireCameras() {
@@ -114,11 +114,11 @@ bool SensorCore::RetryClientLink() {
   return true;
 }
 
-bool SensorCore::ReconnectTick() {
-  if (VarnokGetNumOfConnectedCameras() < 2) return false;
+SensorCore::Reconnect SensorCore::ReconnectTick() {
+  if (VarnokGetNumOfConnectedCameras() < 2) return Reconnect::kTooFewConnected;
   main_.Stop();
   side_.Stop();
-  return OpenBoth();
+  return OpenBoth() ? Reconnect::kBothOpen : Reconnect::kStillMissing;
 }
 
 bool SensorCore::BothCapturing() const {

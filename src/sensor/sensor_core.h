@@ -37,9 +37,12 @@ class SensorCore {
   // loudly and retried by RetryClientLink.
   bool Start();
   // Every 3 s while a camera is missing: with two cameras connected, stops and re-opens both.
-  // Returns true when both are open.
-  bool ReconnectTick();
+  enum class Reconnect { kTooFewConnected, kBothOpen, kStillMissing };
+  Reconnect ReconnectTick();
   bool BothCapturing() const;
+  // Whether each camera opened at the last start or reconnect.
+  bool MainOpen() const { return mainOpen_; }
+  bool SideOpen() const { return sideOpen_; }
 
   // Whether the client's codes reach this sensor (it owns the endpoint "VarnokGolfV").
   bool ListeningToClient() const { return listening_.load(); }
@@ -88,6 +91,8 @@ class SensorCore {
   RecordObserver observer_ = nullptr;
   void* observerContext_ = nullptr;
   bool started_ = false;
+  bool mainOpen_ = false;
+  bool sideOpen_ = false;
   bool shutDown_ = false;
   // Written on the control thread, read by whoever asks.
   std::atomic<bool> listening_{false};

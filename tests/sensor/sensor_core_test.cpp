@@ -150,7 +150,8 @@ TEST_F(SensorCoreTest, MissingCamerasAreRetriedOnceBothAreConnected) {
   ASSERT_EQ(VarnokSimLoadScript("fps free\ncameras 1\n"), 0);
   SensorCore core(dir.path().string());
   EXPECT_FALSE(core.Start());
-  EXPECT_FALSE(core.ReconnectTick()) << "one camera connected: the tick does nothing";
+  EXPECT_EQ(core.ReconnectTick(), SensorCore::Reconnect::kTooFewConnected)
+      << "one camera connected: the tick does nothing";
   core.Shutdown();
 }
 
@@ -245,7 +246,7 @@ TEST_F(SensorCoreTest, ClientCodesAndReconnectTicksInterleaveWhileCamerasComeAnd
   });
   for (int tick = 0; tick < 6; ++tick) {
     core.ServeControl(150);
-    EXPECT_TRUE(core.ReconnectTick());
+    EXPECT_EQ(core.ReconnectTick(), SensorCore::Reconnect::kBothOpen);
   }
   done = true;
   core.ServeControl(300);

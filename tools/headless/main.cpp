@@ -2,7 +2,6 @@
 // record that reaches a camera's result callback as one JSON line on standard output, and ends on
 // SIGINT or SIGTERM, on the client's close code, or after --seconds. Its main loop is the
 // sensor's control thread: client codes and the reconnect tick run there, in order.
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +18,8 @@
 
 #include "platform/debug_output.h"
 #include "platform/milli_clock.h"
+#include "sensor/camera_clock.h"
+#include "sensor/run_options.h"
 #include "sensor/sensor_core.h"
 #include "trajectory/trajectory.h"
 
@@ -35,19 +36,6 @@ void PrintUsage() {
                "                   for simulated cameras that free-run\n"
                "exit status: 0; 2 for a bad command line; 3 when the golf client could not reach\n"
                "the sensor for some time of the run (another sensor held \"VarnokGolfV\")\n");
-}
-
-// Free-running simulated cameras keep a pace of their own; frame rates measured on the
-// machine's clock would tell how fast the simulation runs, not the cameras' rate.
-void UseCameraClock() {
-  void* symbol = dlsym(RTLD_DEFAULT, "VarnokSimClockMs");
-  if (symbol == nullptr) {
-    platform::OutputDebugStringA(
-        "-> the camera component keeps no time of its own; the sensor keeps the machine's "
-        "clock <-\n");
-    return;
-  }
-  platform::SetMilliClockSource(reinterpret_cast<platform::MilliClockSource>(symbol));
 }
 
 // A number for JSON, which has no NaN or infinity.
@@ -88,52 +76,22 @@ void PrintRecord(int32_t sensorType, const ShotResultRecord& r, void*) {
   }
 }
 
-std::atomic<SensorCore*> g_runningCore{nullptr};
-
-// Signals only ask for the shutdown; a thread of ours does the rest.
-void WaitForSignals(sigset_t signals) {
-  int received = 0;
-  while (sigwait(&signals, &received) == 0) {
-    if (SensorCore* core = g_runningCore.load()) core->RequestClose();
-    if (received == SIGINT || received == SIGTERM) return;
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  double seconds = -1.0;
-  bool cameraClock = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--camera-clock") == 0) {
-      cameraClock = true;
-    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      seconds = std::strtod(argv[++i], &end);
-      if (end == argv[i] || seconds < 0) {
-        PrintUsage();
-        return 2;
-      }
-    } else {
-      PrintUsage();
-      return 2;
-    }
+  RunOptions options;
+  if (!ParseRunOptions(argc, argv, options)) {
+    PrintUsage();
+    return 2;
   }
+  const double seconds = options.seconds;
+  CloseOnSignals();
 
-  // Every thread started from here on leaves SIGINT and SIGTERM to the signal thread.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-  if (cameraClock) UseCameraClock();
+  if (options.cameraClock) UseCameraClock();
   LoadFlightTable();
   SensorCore core(std::filesystem::current_path().string());
   core.SetRecordObserver(&PrintRecord, nullptr);
-  g_runningCore = &core;
-  std::thread signalThread(WaitForSignals, signals);
-  signalThread.detach();
+  SetSignalledCore(&core);
 
   bool bothOpen = core.Start();
   bool clientUnheard = !core.ListeningToClient();
@@ -156,10 +114,10 @@ int main(int argc, char** argv) {
     if (core.ServeControl(std::max<int64_t>(waitMs, 0))) break;
     if (std::chrono::steady_clock::now() < nextTick) continue;
     nextTick += std::chrono::milliseconds(kReconnectPeriodMs);
-    if (!bothOpen) bothOpen = core.ReconnectTick();
+    if (!bothOpen) bothOpen = core.ReconnectTick() == SensorCore::Reconnect::kBothOpen;
     if (!core.ListeningToClient()) clientUnheard |= !core.RetryClientLink();
   }
   core.Shutdown();
-  g_runningCore = nullptr;
+  SetSignalledCore(nullptr);
   return clientUnheard ? kExitClientUnheard : 0;
 }

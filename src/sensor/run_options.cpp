@@ -1,0 +1,53 @@
+#include "sensor/run_options.h"
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "sensor/sensor_core.h"
+
+namespace {
+
+std::atomic<SensorCore*> g_signalledCore{nullptr};
+
+// Signals only ask for the shutdown; the control thread does the rest.
+void WaitForSignals(sigset_t signals) {
+  int received = 0;
+  while (sigwait(&signals, &received) == 0) {
+    if (SensorCore* core = g_signalledCore.load()) core->RequestClose();
+    if (received == SIGINT || received == SIGTERM) return;
+  }
+}
+
+}  // namespace
+
+bool ParseRunOptions(int argc, char** argv, RunOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--camera-clock") == 0) {
+      options.cameraClock = true;
+    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      options.seconds = std::strtod(argv[++i], &end);
+      if (end == argv[i] || *end != '\0' || !(options.seconds >= 0)) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+void CloseOnSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  std::thread(WaitForSignals, signals).detach();
+}
+
+void SetSignalledCore(SensorCore* core) {
+  g_signalledCore = core;
+}
