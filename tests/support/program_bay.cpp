@@ -77,6 +77,8 @@ void ProgramBay::SetUp() {
   ::setenv("VARNOK_SIM_SCRIPT", "session.txt", 1);
   // Real-time capture threads on free-running cameras would starve a shared test machine.
   ::setenv("KESTRIX_NO_REALTIME", "1", 1);
+  // The console sensor never opens a window on a developer's desktop during tests.
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
 void ProgramBay::TearDown() {
@@ -124,12 +126,12 @@ accuracy::ChildProcess& ProgramBay::StartListeningClient(const std::vector<std::
 accuracy::ChildProcess& ProgramBay::StartSensor(bool paced,
                                                 const std::vector<std::string>& wrapper) {
   std::vector<std::string> args(wrapper.begin() + (wrapper.empty() ? 0 : 1), wrapper.end());
-  if (!wrapper.empty()) args.push_back(KESTRIX_HEADLESS);
+  if (!wrapper.empty()) args.push_back(sensorProgram);
   args.insert(args.end(), {"--seconds", kSensorSeconds});
   if (!paced) args.push_back("--camera-clock");
   programs_.push_back(std::make_unique<accuracy::ChildProcess>());
   std::string error;
-  EXPECT_TRUE(programs_.back()->Start(wrapper.empty() ? KESTRIX_HEADLESS : wrapper.front(), args,
+  EXPECT_TRUE(programs_.back()->Start(wrapper.empty() ? sensorProgram : wrapper.front(), args,
                                       dir.path().string(), File("sensor.jsonl"), File("sensor.err"),
                                       &error))
       << error;

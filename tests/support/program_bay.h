@@ -57,6 +57,9 @@ class ProgramBay : public ::testing::Test {
   // wrapper (a program and its first arguments) runs the sensor inside it.
   accuracy::ChildProcess& StartSensor(bool paced = false,
                                       const std::vector<std::string>& wrapper = {});
+  // The sensor program StartSensor runs: kestrix-headless, or the console kestrix-sensor (which
+  // takes the same options and runs offscreen here).
+  std::string sensorProgram = KESTRIX_HEADLESS;
   // Asks the running sensor to close as a golf client does; true once it answered.
   bool SendClose();
 

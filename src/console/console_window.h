@@ -1,0 +1,79 @@
+// The sensor's main window ("VarnokGolfV"): the operator console over the sensor core. It shows
+// both cameras and their read-outs, and is the sensor's control thread: client codes, timers
+// and the operator's commands all run on its user-interface thread, one after another.
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <QTimer>
+#include <string>
+#include <thread>
+
+#include "camera/light_check_ramp.h"
+#include "clientlink/shot_result_record.h"
+#include "console/client_affinity.h"
+#include "console/record_mailbox.h"
+#include "console/window_layout.h"
+#include "sensor/sensor_core.h"
+
+class CTestKestrixDlg : public QDialog {
+ public:
+  explicit CTestKestrixDlg(const std::string& workingDirectory);
+  ~CTestKestrixDlg() override;
+
+  // The start-up: power, affinity, worker threads, layout, both cameras, the first contents of
+  // every control, the timers; ends minimised.
+  void Initialise();
+  // Ends the window by the path every close takes: stops both cameras before anything goes.
+  void done(int result) override;
+  bool ShutDown() const { return shutDown_; }
+
+  SensorCore& core() { return core_; }
+  QPoint ViewOrigin(int camera) const { return viewOrigins_[camera]; }
+  // The timers' work (1000, 1001 / 1004, 1008, 1011), also run by tests without waiting.
+  void StatusTick();
+  void LightCheckTick(int index);
+  void AutoBrightnessTick();
+  void ReconnectTick();
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  CMainCamera& Camera(int index);
+  void SetUpCameraConsole(int index);
+  void ShowGameModeControls(int index);
+  void StartWorkerThreads();
+  void ApplySensorAffinity();
+  void ReadClientProcessName();
+  void SelectComboFromSettings();
+
+  void StartLightCheck(int index);
+  void RunControlCommands();
+  void Shutdown();
+
+  static void OnRecord(int32_t sensorType, const ShotResultRecord& record, void* context);
+  static void OnControlWork(void* context);
+  void ShowRecords();
+
+  console::ConsoleControls controls_;
+  SensorCore core_;
+  std::string workingDirectory_;
+  console::ClientProcessName clientName_;
+  console::AffinityKeeper keeper_;
+  std::thread cleanup_;
+  LightCheckRamp ramps_[2];
+  QPoint viewOrigins_[2];
+  QTimer statusTimer_;
+  QTimer lightCheckTimers_[2];
+  QTimer autoBrightnessTimer_;
+  QTimer reconnectTimer_;
+  QTimer clientLinkTimer_;
+  // The main camera's newest shot and club notice, on their way from the capture threads.
+  console::RecordMailbox shot_;
+  console::RecordMailbox clubNotice_;
+  bool shutDown_ = false;
+};
