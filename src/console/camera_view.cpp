@@ -150,7 +150,13 @@ QFont ViewFont() {
 void PaintCameraView(QPainter& painter, const ViewSnapshot& v, QPoint origin, ViewModes modes,
                      PatchSize patch) {
   if (v.frame == nullptr || v.width <= 0 || v.height <= 0) return;
-  const QImage picture(v.frame.get(), v.width, v.height, v.width, QImage::Format_Grayscale8);
+  // Grey values turned into the painter's own pixel format here, so drawing is a plain copy.
+  QImage picture(v.width, v.height, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < v.height; ++y) {
+    const uint8_t* grey = v.frame.get() + static_cast<size_t>(y) * v.width;
+    auto* rgb = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < v.width; ++x) rgb[x] = 0xFF000000u | (grey[x] * 0x010101u);
+  }
   painter.drawImage(origin, picture);
 
   painter.save();

@@ -1,7 +1,6 @@
 #include "console/console_window.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
@@ -36,17 +35,6 @@ constexpr int kAutoBrightnessPeriodMs = 5000;
 constexpr int kReconnectPeriodMs = 3000;
 constexpr int kGainRangeMax = 1000;
 constexpr auto kLightCheckPause = std::chrono::milliseconds(100);
-
-// The events other threads post to the window: they carry nothing, the window then looks at
-// what waits for it (client codes, camera records).
-QEvent::Type ControlEvent() {
-  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-  return type;
-}
-QEvent::Type RecordEvent() {
-  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-  return type;
-}
 
 // The processor the console's worker threads share: the first of the sensor's three.
 int WorkerProcessor() {
@@ -348,24 +336,13 @@ void CTestKestrixDlg::OnRecord(int32_t sensorType, const ShotResultRecord& recor
   if (sensorType != SENSOR_MAIN) return;
   auto* window = static_cast<CTestKestrixDlg*>(context);
   (record.m_HAngle != kNotMeasured ? window->shot_ : window->clubNotice_).Put(record);
-  QCoreApplication::postEvent(window, new QEvent(RecordEvent()));
+  QMetaObject::invokeMethod(window, "ShowRecords", Qt::QueuedConnection);
 }
 
 // On the listener's or a signal's thread.
 void CTestKestrixDlg::OnControlWork(void* context) {
-  QCoreApplication::postEvent(static_cast<CTestKestrixDlg*>(context), new QEvent(ControlEvent()));
-}
-
-bool CTestKestrixDlg::event(QEvent* event) {
-  if (event->type() == ControlEvent()) {
-    RunControlCommands();
-    return true;
-  }
-  if (event->type() == RecordEvent()) {
-    ShowRecords();
-    return true;
-  }
-  return QDialog::event(event);
+  QMetaObject::invokeMethod(static_cast<CTestKestrixDlg*>(context), "RunControlCommands",
+                            Qt::QueuedConnection);
 }
 
 void CTestKestrixDlg::ShowRecords() {
@@ -395,21 +372,18 @@ void CTestKestrixDlg::paintEvent(QPaintEvent*) {
     icon.paint(&window, QRect((width() - size) / 2, (height() - size) / 2, size, size));
     return;
   }
-  QImage offscreen(size(), QImage::Format_RGB32);
-  offscreen.fill(palette().color(QPalette::Button));
-  {
-    QPainter painter(&offscreen);
-    for (int index = 0; index < 2; ++index) {
-      CMainCamera& camera = Camera(index);
-      const ViewSnapshot* view = camera.m_view.Latest();
-      if (view == nullptr) continue;
-      const CameraControls& c = controls_.cameras[index];
-      const console::ViewModes modes{c.gameMode->isChecked(), c.lightCheck->isChecked(),
-                                     c.ballDirection->isChecked()};
-      console::PaintCameraView(painter, *view, viewOrigins_[index], modes,
-                               {camera.m_whiteNum.m_ballSizeX, camera.m_whiteNum.m_ballSizeY});
-    }
+  // Qt paints a window into its back buffer and shows it whole, so nothing flickers; the paint
+  // covers the whole client area, so no background is erased before it.
+  window.fillRect(rect(), palette().color(QPalette::Button));
+  for (int index = 0; index < 2; ++index) {
+    CMainCamera& camera = Camera(index);
+    const ViewSnapshot* view = camera.m_view.Latest();
+    if (view == nullptr) continue;
+    const CameraControls& c = controls_.cameras[index];
+    const console::ViewModes modes{c.gameMode->isChecked(), c.lightCheck->isChecked(),
+                                   c.ballDirection->isChecked()};
+    console::PaintCameraView(window, *view, viewOrigins_[index], modes,
+                             {camera.m_whiteNum.m_ballSizeX, camera.m_whiteNum.m_ballSizeY});
   }
-  window.drawImage(0, 0, offscreen);
   for (int index = 0; index < 2; ++index) Camera(index).m_view.Next();
 }

@@ -17,6 +17,8 @@
 #include "sensor/sensor_core.h"
 
 class CTestKestrixDlg : public QDialog {
+  Q_OBJECT
+
  public:
   explicit CTestKestrixDlg(const std::string& workingDirectory);
   ~CTestKestrixDlg() override;
@@ -37,7 +39,6 @@ class CTestKestrixDlg : public QDialog {
   void ReconnectTick();
 
  protected:
-  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -52,12 +53,13 @@ class CTestKestrixDlg : public QDialog {
   void SelectComboFromSettings();
 
   void StartLightCheck(int index);
-  void RunControlCommands();
+  // Queued by name from the listener's and the capture threads, so the call is made by Qt.
+  Q_INVOKABLE void RunControlCommands();
+  Q_INVOKABLE void ShowRecords();
   void Shutdown();
 
   static void OnRecord(int32_t sensorType, const ShotResultRecord& record, void* context);
   static void OnControlWork(void* context);
-  void ShowRecords();
 
   console::ConsoleControls controls_;
   SensorCore core_;

@@ -16,8 +16,8 @@ void RecordMailbox::Put(const ShotResultRecord& record) {
     }
     sequence = sequence_.load(std::memory_order_relaxed);
   }
-  std::atomic_thread_fence(std::memory_order_release);
-  for (size_t i = 0; i < kSlots; ++i) slots_[i].store(words[i], std::memory_order_relaxed);
+  // Each slot is released, so a reader that sees a new word also sees the odd sequence.
+  for (size_t i = 0; i < kSlots; ++i) slots_[i].store(words[i], std::memory_order_release);
   sequence_.store(sequence + 2, std::memory_order_release);
 }
 
@@ -28,8 +28,7 @@ bool RecordMailbox::Take(ShotResultRecord& record) {
     before = sequence_.load(std::memory_order_acquire);
     if (before == taken_) return false;
     if (before & 1) continue;
-    for (size_t i = 0; i < kSlots; ++i) words[i] = slots_[i].load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
+    for (size_t i = 0; i < kSlots; ++i) words[i] = slots_[i].load(std::memory_order_acquire);
     if (sequence_.load(std::memory_order_relaxed) == before) break;
   }
   taken_ = before;

@@ -2,22 +2,28 @@
 
 #include <pthread.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "sensor/sensor_core.h"
 
 namespace {
 
-std::atomic<SensorCore*> g_signalledCore{nullptr};
+// The close request runs under this, so the core is never let go (and destroyed) while a signal
+// is still being told to it.
+std::mutex g_coreMutex;
+SensorCore* g_signalledCore = nullptr;
 
 // Signals only ask for the shutdown; the control thread does the rest.
 void WaitForSignals(sigset_t signals) {
   int received = 0;
   while (sigwait(&signals, &received) == 0) {
-    if (SensorCore* core = g_signalledCore.load()) core->RequestClose();
+    {
+      std::lock_guard lock(g_coreMutex);
+      if (g_signalledCore != nullptr) g_signalledCore->RequestClose();
+    }
     if (received == SIGINT || received == SIGTERM) return;
   }
 }
@@ -49,5 +55,6 @@ void CloseOnSignals() {
 }
 
 void SetSignalledCore(SensorCore* core) {
+  std::lock_guard lock(g_coreMutex);
   g_signalledCore = core;
 }

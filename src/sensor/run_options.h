@@ -17,5 +17,6 @@ bool ParseRunOptions(int argc, char** argv, RunOptions& options);
 // Blocks SIGINT and SIGTERM in this thread and every thread started after, and starts a thread
 // that turns either into the core's close request. Call before any other thread starts.
 void CloseOnSignals();
-// The core the signals close; null while there is none.
+// The core the signals close; null while there is none. Once it returns with null, no signal
+// reaches the earlier core any more, so the core may go.
 void SetSignalledCore(SensorCore* core);

@@ -58,13 +58,11 @@ bool SensorCore::OpenBoth() {
 }
 
 void SensorCore::WireCameras() {
-  main_.m_resultCallbacks[0] = &SensorCore::OnMainRecord;
   // The side camera shares the installation's choices with the main camera.
   side_.autoGain = main_.autoGain;
   side_.isRightHand = main_.isRightHand;
   side_.secondImgIndexForSideSpin = main_.secondImgIndexForSideSpin;
   side_.driverReady = main_.driverReady;
-  side_.m_resultCallbacks[1] = &SensorCore::OnSideRecord;
   main_.m_peer = &side_;
   side_.m_peer = &main_;
   side_.WriteSettings();
@@ -72,6 +70,10 @@ void SensorCore::WireCameras() {
 
 bool SensorCore::Start() {
   started_ = true;
+  // The handlers are in place before the capture threads start, so a ball classified in the
+  // first frames is still told to the console.
+  main_.m_resultCallbacks[0] = &SensorCore::OnMainRecord;
+  side_.m_resultCallbacks[1] = &SensorCore::OnSideRecord;
   const bool bothOpen = OpenBoth();
   WireCameras();
 

@@ -105,11 +105,11 @@ TEST_F(ConsoleStatus, ADeliveredShotIsShownWithItsClub) {
     double speed, hAngle;
   } shots[] = {
       {"iron",
-       "fps free 500\ncameras 2\nseed 12\nat 1.0 place iron\n"
+       "fps free 500 together\ncameras 2\nseed 12\nat 1.0 place iron\n"
        "at 4.0 shot speed=45 hla=-2.0 vla=18 backspin=6000 hand=right path=1.0\nend 7\n",
        "Iron", 45, -2.0},
       {"right-handed putt, measured by the side camera",
-       "fps free 500\ncameras 2\nseed 15\nat 1.0 place putt\n"
+       "fps free 500 together\ncameras 2\nseed 15\nat 1.0 place putt\n"
        "at 6.0 shot speed=2.5 hla=1.0 vla=0 hand=right\nend 9\n",
        "Putter", 2.5, 1.0},
   };
