@@ -9,6 +9,7 @@
 #include "camera/camera_modes.h"
 #include "camera/frame_history.h"
 #include "camera/main_camera.h"
+#include "camera/operator_edits.h"
 #include "platform/milli_clock.h"
 #include "platform/sleep.h"
 
@@ -105,6 +106,7 @@ bool CMainCamera::CaptureOnePass() {
     return true;
   }
   ApplyRequestedCameraMode(*this);
+  ApplyRequestedEdits(*this);
   if (WatchFrame() == kWatchLowFps) {
     NotifyNotReady();
     state.m_statusCode = kCaptureStatusLowFps;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "analysis/analysis_state.h"
@@ -18,6 +19,7 @@
 #include "watch/white_num.h"
 
 struct ShotResultRecord;
+struct EditRequest;
 using ResultCallback = void (*)(ShotResultRecord* record);
 
 inline constexpr int kZigPointCount = 6;  // two columns of three rows
@@ -142,6 +144,8 @@ class CMainCamera {
   WatchState m_watch;
   // What the operator's view shows, published by the capture thread.
   ViewSnapshots m_view;
+  // The operator's latest edit of points, areas and window place, until the thread takes it.
+  std::unique_ptr<EditRequest> m_editRequest;
 
   // ---- brightness
   int32_t exposure = 1000;

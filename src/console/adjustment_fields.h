@@ -1,8 +1,8 @@
-// The ten adjustment edits of the launch-data frame and the camera values they show: the
-// installer's corrections that both cameras apply to every shot.
+// The ten adjustment edits of the launch-data frame, in the order of the camera's adjustment
+// list: the installer's corrections that both cameras apply to every shot.
 #pragma once
 
-#include "camera/main_camera.h"
+#include "camera/operator_edits.h"
 
 namespace console {
 
@@ -13,16 +13,12 @@ struct AdjustmentField {
 };
 
 inline constexpr AdjustmentField kAdjustmentFields[] = {
-    {1037, &CMainCamera::m_HAngleAdjForPlus, "%.1f"},
-    {1050, &CMainCamera::m_HAngleAdjForPlusForPutter, "%.1f"},
-    {1031, &CMainCamera::m_VAngleDriverAdjForPlus, "%.1f"},
-    {1032, &CMainCamera::m_VAngleIronAdjForPlus, "%.1f"},
-    {1046, &CMainCamera::m_speedPuttingAdjForMulti, "%.0f"},
-    {1042, &CMainCamera::m_speedAdjForMulti, "%.0f"},
-    {1044, &CMainCamera::m_sideSpinAdjForMulti, "%.0f"},
-    {1052, &CMainCamera::m_sideSpinAdjForMulti_Slice, "%.0f"},
-    {1049, &CMainCamera::m_sideSpinAdjForPlus, "%.0f"},
-    {1045, &CMainCamera::m_backSpinAdjForMulti, "%.0f"},
+    {1037, kAdjustmentMembers[0], "%.1f"}, {1050, kAdjustmentMembers[1], "%.1f"},
+    {1031, kAdjustmentMembers[2], "%.1f"}, {1032, kAdjustmentMembers[3], "%.1f"},
+    {1046, kAdjustmentMembers[4], "%.0f"}, {1042, kAdjustmentMembers[5], "%.0f"},
+    {1044, kAdjustmentMembers[6], "%.0f"}, {1052, kAdjustmentMembers[7], "%.0f"},
+    {1049, kAdjustmentMembers[8], "%.0f"}, {1045, kAdjustmentMembers[9], "%.0f"},
 };
+static_assert(std::size(kAdjustmentFields) == std::size(kAdjustmentMembers));
 
 }  // namespace console

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <chrono>
 #include <ctime>
@@ -48,7 +49,10 @@ QString Number(int32_t value) {
 }  // namespace
 
 CTestKestrixDlg::CTestKestrixDlg(const std::string& workingDirectory)
-    : core_(workingDirectory), workingDirectory_(workingDirectory), keeper_(clientName_) {
+    : core_(workingDirectory),
+      workingDirectory_(workingDirectory),
+      keeper_(clientName_),
+      passwordLock_(this, workingDirectory) {
   setWindowIcon(console::AppIcon());
   // The paint covers the whole client area, so nothing is erased first and nothing flickers.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -72,9 +76,10 @@ CTestKestrixDlg::CTestKestrixDlg(const std::string& workingDirectory)
     if (core_.RetryClientLink()) clientLinkTimer_.stop();
   });
   for (int index = 0; index < 2; ++index) {
-    connect(controls_.cameras[index].checkLight, &QPushButton::clicked, this,
-            [this, index] { StartLightCheck(index); });
+    ConnectEditing(index);
+    ConnectCommands(index);
   }
+  ConnectWindowCommands();
   core_.SetRecordObserver(&CTestKestrixDlg::OnRecord, this);
   // Client codes heard by the listener run here, on the user-interface thread.
   core_.SetControlWake(&CTestKestrixDlg::OnControlWork, this);
@@ -182,25 +187,24 @@ void CTestKestrixDlg::SetUpCameraConsole(int index) {
   CameraControls& c = controls_.cameras[index];
   const CMainCamera& camera = Camera(index);
   c.brightness->setText(Number(camera.gain));
-  c.brightnessSpin->setRange(1, kGainRangeMax);
-  c.brightnessSpin->setValue(camera.gain);
+  {
+    // Start-up places the up-down without writing the edit again.
+    const QSignalBlocker quiet(c.brightnessSpin);
+    c.brightnessSpin->setRange(1, kGainRangeMax);
+    c.brightnessSpin->setValue(camera.gain);
+  }
   c.ballDirection->setChecked(false);
   c.lightCheck->setChecked(false);
   c.clubArea->setChecked(false);
   c.gameMode->setChecked(true);
   console::PlaceViewButtons(c, viewOrigins_[index], console::kViewSize, console::kViewSize);
-  ShowGameModeControls(index);
+  // Game mode: none of the editing controls around the view.
+  ShowModeControls(index);
 }
 
-// In game mode none of the editing controls around the view is shown.
-void CTestKestrixDlg::ShowGameModeControls(int index) {
-  CameraControls& c = controls_.cameras[index];
-  for (QWidget* control : std::initializer_list<QWidget*>{
-           c.left, c.right, c.top, c.bottom, c.reset, c.save, c.checkLight, c.viewFront,
-           c.viewPopup, c.apply, c.brightnessLabel, c.brightness, c.brightnessSpin}) {
-    control->hide();
-  }
-  c.viewFront->setChecked(false);
+const ViewSnapshot* CTestKestrixDlg::ViewOf(int index) const {
+  const CMainCamera& camera = index == 0 ? core_.mainCamera() : core_.sideCamera();
+  return camera.m_view.Latest();
 }
 
 void CTestKestrixDlg::ApplySensorAffinity() {
@@ -299,6 +303,7 @@ void CTestKestrixDlg::RunControlCommands() {
 void CTestKestrixDlg::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  if (checkCamera_ != nullptr) checkCamera_->reject();
   keeper_.Stop();
   for (QTimer* timer : {&statusTimer_, &lightCheckTimers_[0], &lightCheckTimers_[1],
                         &autoBrightnessTimer_, &reconnectTimer_, &clientLinkTimer_}) {
@@ -312,6 +317,9 @@ void CTestKestrixDlg::Shutdown() {
 // Every command that ends the dialog (the close box and Esc cancel, Enter's default command,
 // the client's close, a signal) ends it through here.
 void CTestKestrixDlg::done(int) {
+  // A prompt that is up must not hold the closing window for its twenty seconds.
+  passwordLocked_ = false;
+  passwordLock_.Dismiss();
   Shutdown();
   QDialog::done(QDialog::Accepted);
 }
@@ -386,4 +394,18 @@ void CTestKestrixDlg::paintEvent(QPaintEvent*) {
                              {camera.m_whiteNum.m_ballSizeX, camera.m_whiteNum.m_ballSizeY});
   }
   for (int index = 0; index < 2; ++index) Camera(index).m_view.Next();
+}
+
+void CTestKestrixDlg::LockWithPassword() {
+  passwordLocked_ = true;
+  QMetaObject::invokeMethod(&passwordLock_, &console::PasswordLock::AskNow, Qt::QueuedConnection);
+}
+
+// Every activation and every minimise or restore goes past the password lock.
+void CTestKestrixDlg::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (!passwordLocked_) return;
+  if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ActivationChange) {
+    passwordLock_.OnWindowChange();
+  }
 }

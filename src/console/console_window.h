@@ -5,13 +5,19 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <QPointer>
+#include <QSize>
 #include <QTimer>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "camera/camera_modes.h"
 #include "camera/light_check_ramp.h"
+#include "camera/operator_edits.h"
 #include "clientlink/shot_result_record.h"
 #include "console/client_affinity.h"
+#include "console/password_lock.h"
 #include "console/record_mailbox.h"
 #include "console/window_layout.h"
 #include "sensor/sensor_core.h"
@@ -26,6 +32,9 @@ class CTestKestrixDlg : public QDialog {
   // The start-up: power, affinity, worker threads, layout, both cameras, the first contents of
   // every control, the timers; ends minimised.
   void Initialise();
+  // From now on the window stays minimised until the password is confirmed; the first prompt
+  // comes as soon as events run (kestrix-sensor: once the window's exec() has shown it).
+  void LockWithPassword();
   // Ends the window by the path every close takes: stops both cameras before anything goes.
   void done(int result) override;
   bool ShutDown() const { return shutDown_; }
@@ -37,16 +46,47 @@ class CTestKestrixDlg : public QDialog {
   void LightCheckTick(int index);
   void AutoBrightnessTick();
   void ReconnectTick();
+  // The chosen golf client program ("process"): its name is kept in "process.txt".
+  void ChooseClientProgram(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
   CMainCamera& Camera(int index);
+  // The installer's editing of a camera (console_editing.cpp).
+  struct CameraEditing {
+    bool pointEditing = false;
+    bool dragging = false;
+    QPoint dragStart;
+    QSize dragSize;
+  };
+  void ConnectEditing(int index);
+  void SelectMode(int index, CameraMode mode);
+  void ShowModeControls(int index);
+  void ChangeClub(int32_t clubType);
+  std::optional<QPoint> CameraPixel(int index, QPoint client) const;
+  void ResizeDraggedArea(int index);
+  void MoveCaptureWindow(int index, IntPoint step);
+  void Reset(int index);
+  void SaveBallDirection(int index);
+  // The installer's commands (console_commands.cpp).
+  void ConnectCommands(int index);
+  void ConnectWindowCommands();
+  void ApplyBrightness(int index);
+  void ViewFront(int index);
+  void ViewPopup(int index);
+  void ApplyAdjustments();
+
+  // What the view of a camera shows now; null before its first picture.
+  const ViewSnapshot* ViewOf(int index) const;
   void SetUpCameraConsole(int index);
-  void ShowGameModeControls(int index);
   void StartWorkerThreads();
   void ApplySensorAffinity();
   void ReadClientProcessName();
@@ -68,6 +108,7 @@ class CTestKestrixDlg : public QDialog {
   console::AffinityKeeper keeper_;
   std::thread cleanup_;
   LightCheckRamp ramps_[2];
+  CameraEditing editing_[2];
   QPoint viewOrigins_[2];
   QTimer statusTimer_;
   QTimer lightCheckTimers_[2];
@@ -78,4 +119,9 @@ class CTestKestrixDlg : public QDialog {
   console::RecordMailbox shot_;
   console::RecordMailbox clubNotice_;
   bool shutDown_ = false;
+  // The check-camera window while it is open: a shutdown closes it first, so the camera it
+  // took is handed back before the main window stops that camera.
+  QPointer<QDialog> checkCamera_;
+  bool passwordLocked_ = false;
+  console::PasswordLock passwordLock_;
 };

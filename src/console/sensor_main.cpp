@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
                        [&window] { window.core().RequestClose(); });
   }
   window.Initialise();
-  // Nothing locks the console yet: the window comes up as soon as the sensor has started.
-  window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+  // The window stays minimised until the operator's password is confirmed.
+  window.LockWithPassword();
   window.exec();
   SetSignalledCore(nullptr);
   return 0;

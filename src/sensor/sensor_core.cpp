@@ -191,11 +191,15 @@ void SensorCore::SelectClub(int64_t lParam) {
     // Remembered so that the next start begins with the putter.
     std::ofstream(PutterFlagPath(), std::ios::binary);
   }
+  for (CMainCamera* camera : cameras) camera->m_clubCode = recordedCode;
+  SwitchClubType(clubType);
+}
+
+void SensorCore::SwitchClubType(int32_t clubType) {
+  CMainCamera* cameras[] = {&main_, &side_};
   for (CMainCamera* camera : cameras) {
     if (clubType >= 0) camera->m_clubType = clubType;
-    camera->m_clubCode = recordedCode;
   }
-
   std::this_thread::sleep_for(kClubSelectionPause);
   const int32_t classify = main_.m_clubType == CLUB_PUTTER ? 0 : 1;
   for (CMainCamera* camera : cameras) camera->StartClassification(classify);

@@ -60,6 +60,10 @@ class SensorCore {
   // waiting in ServeControl, such as a window's event loop.
   void SetControlWake(ControlQueue::WakeHook hook, void* context);
 
+  // Both cameras to a club type (a negative one keeps each camera's): the classification starts
+  // again (none for the putter) and the watch forgets its ball. About 200 ms.
+  void SwitchClubType(int32_t clubType);
+
   // Asks for the shutdown as the client's 7112 does (signals, a time limit); any thread.
   void RequestClose();
   bool CloseRequested() const { return control_.CloseRequested(); }
@@ -71,6 +75,8 @@ class SensorCore {
 
   CMainCamera& mainCamera() { return main_; }
   CSideCamera& sideCamera() { return side_; }
+  const CMainCamera& mainCamera() const { return main_; }
+  const CSideCamera& sideCamera() const { return side_; }
 
  private:
   static void OnMainRecord(ShotResultRecord* record);

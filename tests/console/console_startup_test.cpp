@@ -8,8 +8,11 @@
 #include <QTimer>
 #include <filesystem>
 
+#include <QApplication>
+
 #include "clientlink/client_link.h"
 #include "console/adjustment_fields.h"
+#include "console/password_dialog.h"
 #include "platform/message_delivery.h"
 #include "platform/profile.h"
 #include "support/console_fixture.h"
@@ -174,6 +177,29 @@ TEST_F(ConsoleStartup, EveryCloseStopsBothCamerasFirst) {
     EXPECT_FALSE(fs::exists(dir.path() / "putter.txt"));
     window.reset();
   }
+}
+
+// The sensor's window stays down until the password is typed; the first one becomes it.
+TEST_F(ConsoleStartup, TheWindowComesUpOnlyWithThePassword) {
+  Start(kIdleBay);
+  window->show();
+  window->LockWithPassword();
+  bool prompted = false;
+  QTimer::singleShot(300, [&] {
+    auto* prompt = qobject_cast<CPassDlg*>(QApplication::activeModalWidget());
+    prompted = prompt != nullptr;
+    if (prompt == nullptr) return;
+    EXPECT_TRUE(window->windowState() & Qt::WindowMinimized);
+    QTest::keyClicks(prompt->findChild<QLineEdit*>("1082"), "secret");
+    for (QPushButton* button : prompt->findChildren<QPushButton*>()) {
+      if (button->text() == "Confirm") button->click();
+    }
+  });
+  EXPECT_TRUE(
+      WaitFor([&] { return prompted && !(window->windowState() & Qt::WindowMinimized); }, 10));
+  EXPECT_TRUE(prompted);
+  EXPECT_EQ(test_support::ReadBytes(dir.File("pass.txt")), "secret");
+  EXPECT_TRUE(window->core().BothCapturing()) << "the lock hides the controls, not the sensor";
 }
 
 // A camera that is missing at start says so, and the reconnect timer opens both once the bay
