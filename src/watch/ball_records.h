@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/relaxed.h"
 #include "watch/rect.h"
 
 // 1000 is the sensor-wide value for "not measured".
@@ -22,8 +23,11 @@ struct CBalls {
   CBall m_ball;
 };
 
+// Measured by the capture thread every frame in light-check mode while the console's light-check
+// ramp reads the pass flags, so each field is a relaxed atomic.
 struct CCheckLight {
-  int32_t m_percent = 0;  // bright pixels x 100 / (22 x 22), truncated
-  uint8_t m_pass = 0;     // more than 58 % of the 22 x 22 box is bright
-  uint8_t m_shown = 1;    // drawn by the views; the layout clears it for the zig points
+  platform::Relaxed<int32_t> m_percent = 0;  // bright pixels x 100 / (22 x 22), truncated
+  platform::Relaxed<uint8_t> m_pass = 0;     // more than 58 % of the 22 x 22 box is bright
+  platform::Relaxed<uint8_t> m_shown =
+      1;  // drawn by the views; the layout clears it for zig points
 };
