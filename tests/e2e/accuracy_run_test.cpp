@@ -171,3 +171,31 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// The installer's angle-speed table applies from the next shot on: the same free-running iron
+// shot (about 18 degrees, the 16 ~ 20 band) read again with that band raised from +6 to +16 %
+// comes out 1.16 / 1.06 times as fast, through the console sensor whose table dialog writes it.
+TEST(AccuracyRun, TheAngleSpeedTableChangesTheShotsSpeedByItsPercentage) {
+  test_support::TempDir dir;
+  const auto speedWith = [&](const char* band) {
+    const fs::path demo = dir.path() / (std::string("demo") + band);
+    fs::copy(KESTRIX_DEMO_DIR, demo, fs::copy_options::recursive);
+    test_support::WriteBytes((demo / "vangle_adj.ini").string(),
+                             std::string("[vangle]\r\n16~=") + band + "\r\n");
+    const ToolRun tool = RunTool("--free --json --script shot_iron.txt --demo '" + demo.string() +
+                                     "' --sensor '" KESTRIX_SENSOR "'",
+                                 dir.File("accuracy.err"));
+    const auto report = nlohmann::json::parse(tool.out, nullptr, false);
+    EXPECT_EQ(tool.status, 0) << tool.out << test_support::ReadBytes(dir.File("accuracy.err"));
+    if (!report.is_object() || report["shots"].empty()) return 0.0;
+    return report["shots"][0]["measured"]["speed"].get<double>();
+  };
+  const double factory = speedWith("6");
+  const double raised = speedWith("16");
+  ASSERT_GT(factory, 0.0);
+  EXPECT_NEAR(raised / factory, 1.16 / 1.06, 0.002) << factory << " -> " << raised;
+}
+
+}  // namespace
