@@ -44,6 +44,7 @@ bool PasswordLock::KeepDownForPrompt() {
 }
 
 void PasswordLock::OnWindowChange() {
+  if (dismissed_) return;
   if (window_->isMinimized()) {
     asked_ = false;
     return;
@@ -56,7 +57,7 @@ void PasswordLock::OnWindowChange() {
 }
 
 void PasswordLock::AskNow() {
-  if (KeepDownForPrompt()) return;
+  if (dismissed_ || KeepDownForPrompt()) return;
   Minimise();
   asked_ = true;
   QPointer<PasswordLock> self(this);
@@ -81,6 +82,7 @@ void PasswordLock::AskNow() {
 }
 
 void PasswordLock::Dismiss() {
+  dismissed_ = true;
   if (CPassDlg* dialog = CurrentDialog(); dialog != nullptr && dialog->parent() == window_) {
     dialog->reject();
   }

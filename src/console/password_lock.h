@@ -24,7 +24,7 @@ class PasswordLock : public QObject {
   // Minimises the window and asks now, in a nested event loop; restores the window when the
   // password is confirmed. With a prompt already up it only brings that prompt forward.
   void AskNow();
-  // Closes an open prompt as Cancel (the window is closing).
+  // The window is closing: closes an open prompt as Cancel, and no prompt comes after.
   void Dismiss();
 
   // The prompt that is up, process-wide; null when none is.
@@ -37,6 +37,8 @@ class PasswordLock : public QObject {
   QWidget* window_;
   std::string workingDirectory_;
   bool asked_ = false;
+  // The window is closing: no prompt any more, also none already queued.
+  bool dismissed_ = false;
 };
 
 }  // namespace console

@@ -15,6 +15,8 @@ namespace {
 // is still being told to it.
 std::mutex g_coreMutex;
 SensorCore* g_signalledCore = nullptr;
+// A signal that came before there was a core: the core is closed as soon as it is set.
+bool g_closeBeforeCore = false;
 
 // Signals only ask for the shutdown; the control thread does the rest.
 void WaitForSignals(sigset_t signals) {
@@ -22,7 +24,11 @@ void WaitForSignals(sigset_t signals) {
   while (sigwait(&signals, &received) == 0) {
     {
       std::lock_guard lock(g_coreMutex);
-      if (g_signalledCore != nullptr) g_signalledCore->RequestClose();
+      if (g_signalledCore != nullptr) {
+        g_signalledCore->RequestClose();
+      } else {
+        g_closeBeforeCore = true;
+      }
     }
     if (received == SIGINT || received == SIGTERM) return;
   }
@@ -57,4 +63,5 @@ void CloseOnSignals() {
 void SetSignalledCore(SensorCore* core) {
   std::lock_guard lock(g_coreMutex);
   g_signalledCore = core;
+  if (core != nullptr && g_closeBeforeCore) core->RequestClose();
 }

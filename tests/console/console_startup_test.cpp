@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 
 #include <QApplication>
@@ -200,6 +201,19 @@ TEST_F(ConsoleStartup, TheWindowComesUpOnlyWithThePassword) {
   EXPECT_TRUE(prompted);
   EXPECT_EQ(test_support::ReadBytes(dir.File("pass.txt")), "secret");
   EXPECT_TRUE(window->core().BothCapturing()) << "the lock hides the controls, not the sensor";
+}
+
+// A close asked before the first prompt came up (a signal during the start-up) ends the window
+// at once: the prompt still on its way must not hold it for its twenty seconds.
+TEST_F(ConsoleStartup, ACloseBeforeThePromptEndsTheWindowAtOnce) {
+  Start(kIdleBay);
+  window->show();
+  window->core().RequestClose();
+  window->LockWithPassword();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(WaitFor([&] { return window->ShutDown() && !window->isVisible(); }, 5));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 // A camera that is missing at start says so, and the reconnect timer opens both once the bay
