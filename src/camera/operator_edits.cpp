@@ -10,15 +10,23 @@ namespace {
 
 constexpr int32_t kRequestWaitMs = 200;
 
+// Each edited area and the camera's own (never the copy shifted with the window).
+struct AreaLink {
+  CRectT OperatorEdits::*edit;
+  CRectT ClubAreas::*camera;
+};
+constexpr AreaLink kAreaLinks[] = {
+    {&OperatorEdits::driverArea, &ClubAreas::driverArea},
+    {&OperatorEdits::ironArea, &ClubAreas::ironArea},
+    {&OperatorEdits::putterArea, &ClubAreas::putterArea},
+    {&OperatorEdits::roughArea, &ClubAreas::ironArea_Rough},
+    {&OperatorEdits::bunkerArea, &ClubAreas::ironArea_Bunker},
+};
+
 void Apply(CMainCamera& camera, const OperatorEdits& e) {
   std::copy_n(e.zigPoints, kZigPointCount, camera.m_zigPoints);
   std::copy_n(e.matPoints, kMatPointCount, camera.m_matPoints);
-  ClubAreas& a = camera.m_areas;
-  a.driverArea = e.driverArea;
-  a.ironArea = e.ironArea;
-  a.putterArea = e.putterArea;
-  a.ironArea_Rough = e.roughArea;
-  a.ironArea_Bunker = e.bunkerArea;
+  for (const AreaLink& link : kAreaLinks) camera.m_areas.*link.camera = e.*link.edit;
   camera.cameraPosition = e.cameraPosition;
   if (e.setAdjustments) {
     for (size_t i = 0; i < std::size(kAdjustmentMembers); ++i) {
@@ -52,12 +60,7 @@ OperatorEdits CurrentEdits(const CMainCamera& camera) {
   OperatorEdits e;
   std::copy_n(camera.m_zigPoints, kZigPointCount, e.zigPoints);
   std::copy_n(camera.m_matPoints, kMatPointCount, e.matPoints);
-  const ClubAreas& a = camera.m_areas;
-  e.driverArea = a.driverArea;
-  e.ironArea = a.ironArea;
-  e.putterArea = a.putterArea;
-  e.roughArea = a.ironArea_Rough;
-  e.bunkerArea = a.ironArea_Bunker;
+  for (const AreaLink& link : kAreaLinks) e.*link.edit = camera.m_areas.*link.camera;
   e.cameraPosition = camera.cameraPosition;
   return e;
 }

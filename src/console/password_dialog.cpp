@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/debug_output.h"
+#include "platform/write_all.h"
 
 namespace {
 
@@ -32,18 +33,6 @@ std::string ReadStored(int fd) {
     got += static_cast<size_t>(n);
   }
   return std::string(bytes);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
 }
 
 // Opens pass.txt for a new password. A file made here is the owner's alone, read and write,
@@ -130,7 +119,7 @@ void CPassDlg::Confirm() {
     const int fd = CreateStore(path_);
     if (fd >= 0) {
       // A cut write still unlocks this once; deleting pass.txt starts over with a new password.
-      if (!WriteAll(fd, std::string_view(typed.constData(), typed.size()))) {
+      if (!platform::WriteAll(fd, std::string_view(typed.constData(), typed.size()))) {
         platform::DebugPrintf("-> pass.txt write - error %d <-\n", errno);
       }
       ::close(fd);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/debug_output.h"
+#include "platform/write_all.h"
 
 namespace platform {
 
@@ -151,18 +152,6 @@ ReadStatus ReadWholeFile(const char* path, std::string& bytes) {
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return failed ? ReadStatus::kError : ReadStatus::kOk;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
 }
 
 // Writes a temporary file beside the target and renames it over, so a crash mid-write leaves
