@@ -102,24 +102,43 @@ void ProgramBay::InstallUpdater() const {
   fs::create_symlink(KESTRIX_UPDATER, dir.path() / "UpdateKestrix");
 }
 
-accuracy::ChildProcess& ProgramBay::StartClient(const std::vector<std::string>& args,
-                                                const std::string& name) {
+accuracy::ChildProcess& ProgramBay::Start(const std::string& program,
+                                          const std::vector<std::string>& args,
+                                          const std::string& stdoutFile,
+                                          const std::string& stderrFile) {
   programs_.push_back(std::make_unique<accuracy::ChildProcess>());
   std::string error;
-  EXPECT_TRUE(programs_.back()->Start(KESTRIX_CLIENT, args, dir.path().string(),
-                                      File(name + ".jsonl"), File(name + ".err"), &error))
+  EXPECT_TRUE(programs_.back()->Start(program, args, dir.path().string(), File(stdoutFile),
+                                      File(stderrFile), &error))
       << error;
   return *programs_.back();
+}
+
+accuracy::ChildProcess& ProgramBay::StartProgram(const std::string& program,
+                                                 const std::vector<std::string>& args,
+                                                 const std::string& name) {
+  return Start(program, args, name + ".out", name + ".err");
+}
+
+accuracy::ChildProcess& ProgramBay::StartClient(const std::vector<std::string>& args,
+                                                const std::string& name) {
+  return Start(KESTRIX_CLIENT, args, name + ".jsonl", name + ".err");
+}
+
+bool ProgramBay::WaitForClientEndpoint(accuracy::ChildProcess& program, const std::string& name) {
+  const fs::path endpoint = dir.path() / "endpoints" / "VarnokGolf_Client";
+  const bool open = WaitFor([&] { return EndpointAccepts(endpoint) || !program.Running(); },
+                            kEndpointWaitSeconds) &&
+                    program.Running();
+  EXPECT_TRUE(open) << name
+                    << " did not open the client endpoint: " << ReadBytes(File(name + ".err"));
+  return open;
 }
 
 accuracy::ChildProcess& ProgramBay::StartListeningClient(const std::vector<std::string>& args,
                                                          const std::string& name) {
   accuracy::ChildProcess& client = StartClient(args, name);
-  const fs::path endpoint = dir.path() / "endpoints" / "VarnokGolf_Client";
-  EXPECT_TRUE(WaitFor([&] { return EndpointAccepts(endpoint) || !client.Running(); },
-                      kEndpointWaitSeconds) &&
-              client.Running())
-      << "kestrix-client did not open its endpoint: " << ReadBytes(File(name + ".err"));
+  WaitForClientEndpoint(client, name);
   return client;
 }
 
@@ -129,13 +148,8 @@ accuracy::ChildProcess& ProgramBay::StartSensor(bool paced,
   if (!wrapper.empty()) args.push_back(sensorProgram);
   args.insert(args.end(), {"--seconds", kSensorSeconds});
   if (!paced) args.push_back("--camera-clock");
-  programs_.push_back(std::make_unique<accuracy::ChildProcess>());
-  std::string error;
-  EXPECT_TRUE(programs_.back()->Start(wrapper.empty() ? sensorProgram : wrapper.front(), args,
-                                      dir.path().string(), File("sensor.jsonl"), File("sensor.err"),
-                                      &error))
-      << error;
-  return *programs_.back();
+  return Start(wrapper.empty() ? sensorProgram : wrapper.front(), args, "sensor.jsonl",
+               "sensor.err");
 }
 
 bool ProgramBay::SendClose() {

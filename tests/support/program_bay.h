@@ -46,6 +46,13 @@ class ProgramBay : public ::testing::Test {
   // Puts the updater where the sensor looks for it first, as an installation has it.
   void InstallUpdater() const;
 
+  // A program in the bay's directory; standard output to <name>.out, errors to <name>.err.
+  accuracy::ChildProcess& StartProgram(const std::string& program,
+                                       const std::vector<std::string>& args,
+                                       const std::string& name);
+  // Waits until the program holds the golf client's endpoint; false with the reason when it
+  // ended or never took it.
+  bool WaitForClientEndpoint(accuracy::ChildProcess& program, const std::string& name);
   // kestrix-client with the arguments; standard output to <name>.jsonl, errors to <name>.err.
   accuracy::ChildProcess& StartClient(const std::vector<std::string>& args,
                                       const std::string& name = "client");
@@ -90,6 +97,9 @@ class ProgramBay : public ::testing::Test {
   TempDir dir;
 
  private:
+  accuracy::ChildProcess& Start(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& stdoutFile, const std::string& stderrFile);
+
   std::vector<std::unique_ptr<accuracy::ChildProcess>> programs_;
   std::string block_;
 };

@@ -5,19 +5,16 @@
 #include <time.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
+#include "client_endpoint.h"
 #include "client_options.h"
-#include "client_transcript.h"
 #include "clientlink/client_link.h"
-#include "platform/message_delivery.h"
-#include "platform/message_endpoint.h"
 #include "platform/monotonic_time.h"
-#include "platform/shared_block.h"
 
 namespace {
 
+constexpr const char* kProgram = "kestrix-client";
 constexpr int kBlockPollMs = 100;
 constexpr double kSensorWaitSeconds = 5.0;
 
@@ -28,13 +25,15 @@ void OnSignal(int) {
 }
 
 struct Session {
-  const uint8_t* block = nullptr;
   long printed = 0;
   long shotResults = 0;
   long stallMs = 0;
   long stallShot = 1;
-  clienttool::ReceivedMessage received;
 };
+
+bool KeepTrying() {
+  return stopRequested == 0;
+}
 
 // Sleeps like a hung client, but a stop request still ends the run.
 void Stall(long ms) {
@@ -47,29 +46,14 @@ void Stall(long ms) {
   }
 }
 
-void TryOpenBlock(Session* session) {
-  if (session->block == nullptr) {
-    session->block =
-        platform::OpenSharedBlock(clientlink::kSharedBlockName, clientlink::kSharedBlockSize);
-  }
-}
-
-int64_t Handle(const platform::Message& message, void* context) {
+int64_t Print(const clienttool::ReceivedMessage& message, void* context) {
   auto* session = static_cast<Session*>(context);
-  if (message.message != clientlink::kMessage) {
-    std::fprintf(stderr, "kestrix-client: message %u dropped\n",
-                 static_cast<unsigned>(message.message));
-    return 0;
-  }
-  if (clienttool::CarriesPayload(message.wParam)) TryOpenBlock(session);
-  // The payload first: the sensor may overwrite it with its next message.
-  clienttool::CaptureMessage(message.wParam, message.lParam, session->block, &session->received);
-  const std::string line = clienttool::FormatTranscriptLine(session->received);
+  const std::string line = clienttool::FormatTranscriptLine(message);
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
   session->printed++;
   // The line is out before the hang, so a watcher knows the sensor is now waiting for the answer.
-  if (message.wParam == clientlink::CODE_SHOT_RESULT &&
+  if (message.code == clientlink::CODE_SHOT_RESULT &&
       ++session->shotResults == session->stallShot && session->stallMs > 0) {
     Stall(session->stallMs);
   }
@@ -103,51 +87,26 @@ int main(int argc, char** argv) {
   // A run that prints nothing leaves the endpoint alone, so codes can be sent beside a client
   // that listens; the sensor's answers reach that one.
   const bool listens = options.count != 0;
-  platform::MessageEndpoint endpoint;
-  if (listens && !endpoint.Open(clientlink::kClientWindow)) {
-    std::fprintf(stderr,
-                 "kestrix-client: cannot own the endpoint %s; is another client listening? "
-                 "(--send alone needs no endpoint)\n",
-                 clientlink::kClientWindow);
-    return 2;
-  }
-  auto session = std::make_unique<Session>();
-  session->stallMs = options.stallMs;
-  session->stallShot = options.stallShot;
-  if (listens) TryOpenBlock(session.get());
+  clienttool::ClientEndpoint endpoint;
+  if (listens && !endpoint.Open(kProgram, " (--send alone needs no endpoint)")) return 2;
+  Session session;
+  session.stallMs = options.stallMs;
+  session.stallShot = options.stallShot;
 
   // The timeout covers the whole run, sends included.
   const double deadline =
       options.timeoutSeconds >= 0.0 ? platform::MonotonicSeconds() + options.timeoutSeconds : -1.0;
   int status = 0;
   for (const clienttool::OutgoingCode& send : options.sends) {
-    platform::Message message;
-    message.message = clientlink::kMessage;
-    message.wParam = send.code;
-    message.lParam = send.lParam;
-    int64_t answer = 0;
     // A sensor that is still starting is waited for, within the timeout (or a few seconds).
     const double sendDeadline =
         deadline >= 0.0 ? deadline : platform::MonotonicSeconds() + kSensorWaitSeconds;
-    platform::SendOutcome outcome = platform::SendEndpointMessage(
-        clientlink::kSensorWindow, message, clientlink::kSendTimeoutMs, &answer);
-    while (outcome == platform::SendOutcome::kNoReceiver && stopRequested == 0 &&
-           platform::MonotonicSeconds() + kBlockPollMs / 1000.0 < sendDeadline) {
-      const timespec pause{0, kBlockPollMs * 1000000L};
-      nanosleep(&pause, nullptr);
-      outcome = platform::SendEndpointMessage(clientlink::kSensorWindow, message,
-                                              clientlink::kSendTimeoutMs, &answer);
-    }
-    if (outcome != platform::SendOutcome::kAnswered) {
-      std::fprintf(
-          stderr, "kestrix-client: the sensor %s code %u\n",
-          outcome == platform::SendOutcome::kNoReceiver ? "is not there for" : "did not answer",
-          static_cast<unsigned>(send.code));
+    if (!clienttool::SendCodeToSensor(kProgram, send.code, send.lParam, sendDeadline, KeepTrying)) {
       status = 1;
     }
   }
 
-  while (stopRequested == 0 && (options.count < 0 || session->printed < options.count)) {
+  while (stopRequested == 0 && (options.count < 0 || session.printed < options.count)) {
     int waitMs = kBlockPollMs;
     if (deadline >= 0.0) {
       const double left = deadline - platform::MonotonicSeconds();
@@ -157,8 +116,7 @@ int main(int argc, char** argv) {
       }
       if (left * 1000.0 < waitMs) waitMs = static_cast<int>(left * 1000.0) + 1;
     }
-    TryOpenBlock(session.get());
-    endpoint.ServeOnce(waitMs, Handle, session.get());
+    endpoint.ServeOnce(waitMs, Print, &session);
   }
   return status;
 }
