@@ -8,6 +8,7 @@
 #include "platform/message_delivery.h"
 #include "platform/monotonic_time.h"
 #include "platform/shared_block.h"
+#include "stop_signals.h"
 
 namespace clienttool {
 
@@ -53,8 +54,7 @@ int64_t ClientEndpoint::Handle(const platform::Message& message, void* context) 
   return self->receiver_(self->received_, self->receiverContext_);
 }
 
-bool SendCodeToSensor(const char* program, uint32_t code, int64_t lParam, double deadline,
-                      bool (*keepTrying)()) {
+bool SendCodeToSensor(const char* program, uint32_t code, int64_t lParam, double deadline) {
   platform::Message message;
   message.message = clientlink::kMessage;
   message.wParam = code;
@@ -62,7 +62,7 @@ bool SendCodeToSensor(const char* program, uint32_t code, int64_t lParam, double
   int64_t answer = 0;
   platform::SendOutcome outcome = platform::SendEndpointMessage(
       clientlink::kSensorWindow, message, clientlink::kSendTimeoutMs, &answer);
-  while (outcome == platform::SendOutcome::kNoReceiver && keepTrying() &&
+  while (outcome == platform::SendOutcome::kNoReceiver && !StopRequested() &&
          platform::MonotonicSeconds() + kRetryMs / 1000.0 < deadline) {
     const timespec pause{0, kRetryMs * 1000000L};
     nanosleep(&pause, nullptr);

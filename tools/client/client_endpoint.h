@@ -36,9 +36,8 @@ class ClientEndpoint {
 };
 
 // Sends a code to the sensor's window, waiting for a sensor that is still starting until the
-// deadline (monotonic seconds); false with a line on standard error when it never answered.
-// keepTrying is asked between attempts (a stop request ends the wait).
-bool SendCodeToSensor(const char* program, uint32_t code, int64_t lParam, double deadline,
-                      bool (*keepTrying)());
+// deadline (monotonic seconds) or a stop request; false with a line on standard error when it
+// never answered.
+bool SendCodeToSensor(const char* program, uint32_t code, int64_t lParam, double deadline);
 
 }  // namespace clienttool

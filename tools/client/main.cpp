@@ -1,7 +1,6 @@
 // kestrix-client: the reference golf client. It owns the client endpoint, maps the shared block
 // as soon as the sensor has made it, prints every message it receives as one JSON line and can
 // send the sensor the client's codes; a run that only sends does not own the endpoint.
-#include <signal.h>
 #include <time.h>
 
 #include <cstdio>
@@ -11,18 +10,13 @@
 #include "client_options.h"
 #include "clientlink/client_link.h"
 #include "platform/monotonic_time.h"
+#include "stop_signals.h"
 
 namespace {
 
 constexpr const char* kProgram = "kestrix-client";
 constexpr int kBlockPollMs = 100;
 constexpr double kSensorWaitSeconds = 5.0;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void OnSignal(int) {
-  stopRequested = 1;
-}
 
 struct Session {
   long printed = 0;
@@ -31,15 +25,11 @@ struct Session {
   long stallShot = 1;
 };
 
-bool KeepTrying() {
-  return stopRequested == 0;
-}
-
 // Sleeps like a hung client, but a stop request still ends the run.
 void Stall(long ms) {
   const double until = platform::MonotonicSeconds() + static_cast<double>(ms) / 1000.0;
-  for (double left = until - platform::MonotonicSeconds(); left > 0.0 && stopRequested == 0;
-       left = until - platform::MonotonicSeconds()) {
+  for (double left = until - platform::MonotonicSeconds();
+       left > 0.0 && !clienttool::StopRequested(); left = until - platform::MonotonicSeconds()) {
     const double slice = left < 0.1 ? left : 0.1;
     const timespec pause{0, static_cast<long>(slice * 1e9)};
     nanosleep(&pause, nullptr);
@@ -60,16 +50,6 @@ int64_t Print(const clienttool::ReceivedMessage& message, void* context) {
   return 1;
 }
 
-void InstallSignals() {
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: the wait returns so the loop sees the request
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,7 +62,7 @@ int main(int argc, char** argv) {
     clienttool::PrintClientUsage();
     return 0;
   }
-  InstallSignals();
+  clienttool::InstallStopSignals();
 
   // A run that prints nothing leaves the endpoint alone, so codes can be sent beside a client
   // that listens; the sensor's answers reach that one.
@@ -101,12 +81,12 @@ int main(int argc, char** argv) {
     // A sensor that is still starting is waited for, within the timeout (or a few seconds).
     const double sendDeadline =
         deadline >= 0.0 ? deadline : platform::MonotonicSeconds() + kSensorWaitSeconds;
-    if (!clienttool::SendCodeToSensor(kProgram, send.code, send.lParam, sendDeadline, KeepTrying)) {
+    if (!clienttool::SendCodeToSensor(kProgram, send.code, send.lParam, sendDeadline)) {
       status = 1;
     }
   }
 
-  while (stopRequested == 0 && (options.count < 0 || session.printed < options.count)) {
+  while (!clienttool::StopRequested() && (options.count < 0 || session.printed < options.count)) {
     int waitMs = kBlockPollMs;
     if (deadline >= 0.0) {
       const double left = deadline - platform::MonotonicSeconds();

@@ -3,7 +3,6 @@
 // delivers to the simulator over TCP, passes the simulator's club choice back to the sensor and
 // keeps a history of every shot. One thread: the sensor's messages are answered at once and the
 // simulator is only ever polled, so a slow or absent simulator never holds the sensor up.
-#include <signal.h>
 
 #include <cstdio>
 #include <string>
@@ -17,28 +16,13 @@
 #include "platform/monotonic_time.h"
 #include "shot_history.h"
 #include "simulator_connection.h"
+#include "stop_signals.h"
 
 namespace {
 
 constexpr const char* kProgram = "kestrix-openconnect";
 // How often the simulator's socket is looked at while the sensor is quiet.
 constexpr int kPollMs = 10;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void OnSignal(int) {
-  stopRequested = 1;
-}
-
-void InstallSignals() {
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: the wait returns so the loop sees the request
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-}
 
 class Outputs : public openconnect::BridgeOutputs {
  public:
@@ -114,7 +98,7 @@ int main(int argc, char** argv) {
     openconnect::PrintBridgeUsage();
     return 0;
   }
-  InstallSignals();
+  clienttool::InstallStopSignals();
 
   openconnect::ShotHistory history;
   if (!history.Open(options.history)) return 2;
@@ -128,7 +112,7 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "%s: the sensor's golf client, forwarding shots to %s; history in %s\n",
                kProgram, connection.Address().c_str(), options.history.c_str());
 
-  while (stopRequested == 0) {
+  while (!clienttool::StopRequested()) {
     const double now = platform::MonotonicSeconds();
     connection.Poll(now, simulator);
     bridge.Tick(now);
