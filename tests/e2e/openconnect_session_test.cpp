@@ -23,7 +23,7 @@ constexpr double kYard = 0.9144;
 
 // Horizontal angles and side spins of both signs, so a swapped sign cannot pass.
 constexpr const char* kSession =
-    "fps 500\ncameras 2\nseed 20\n"
+    "fps free 500 together\ncameras 2\nseed 20\n"
     "at 1.0 place tee\n"
     "at 4.0 shot speed=68 hla=4.0 vla=12 backspin=2800 path=-2.0 hand=right\n"
     "at 6.0 place iron\n"
