@@ -181,11 +181,17 @@ TEST_F(ConsoleScreens, TheLiveViewsAreWrittenForPeopleToLookAt) {
     ASSERT_TRUE(shot.save(folder + "/console_" + mode.name + ".png")) << mode.name;
   }
   // The found ball's green box over the live picture in game mode; the ball lies still, and its
-  // box is read once the capture threads have ended.
+  // box is read once the capture threads have ended. The watch re-finds it every frame on a noisy
+  // picture, so the box painted may sit a pixel or two from the last one.
   window->core().Shutdown();
   const CRectT ball = Main().m_foundBallArea;
   const QPoint o = window->ViewOrigin(0);
-  EXPECT_EQ(shot.pixel(o.x() + ball.m_x + ball.m_width / 2, o.y() + ball.m_y), kGreen);
+  bool topEdgeGreen = false;
+  for (int dy = -2; dy <= 2 && !topEdgeGreen; ++dy) {
+    topEdgeGreen = shot.pixel(o.x() + ball.m_x + ball.m_width / 2, o.y() + ball.m_y + dy) == kGreen;
+  }
+  EXPECT_TRUE(topEdgeGreen) << "no green box edge at the found ball (" << ball.m_x << ", "
+                            << ball.m_y << ")";
 }
 
 }  // namespace
