@@ -65,13 +65,6 @@ void AppendPath(std::string* line, const clientlink::FlightPathRecord& path, int
   AppendNumber(line, "side", side, 1);
 }
 
-template <typename Record>
-Record PayloadAs(const ReceivedMessage& message) {
-  Record record;
-  std::memcpy(&record, message.payload, sizeof record);
-  return record;
-}
-
 }  // namespace
 
 bool CarriesPayload(uint32_t code) {

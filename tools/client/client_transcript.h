@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "clientlink/block_records.h"
@@ -16,6 +17,15 @@ struct ReceivedMessage {
   bool hasPayload = false;  // the code carries one and the block was there to copy it from
   uint8_t payload[sizeof(clientlink::FlightPathRecord)] = {};  // the bytes copied from the block
 };
+
+// The payload as the record its code carries; the caller knows the code carries one.
+template <typename Record>
+Record PayloadAs(const ReceivedMessage& message) {
+  static_assert(sizeof(Record) <= sizeof(message.payload));
+  Record record;
+  std::memcpy(&record, message.payload, sizeof record);
+  return record;
+}
 
 // Whether the code brings data in the block.
 bool CarriesPayload(uint32_t code);

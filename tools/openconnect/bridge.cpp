@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "clientlink/client_link.h"
 
@@ -11,13 +10,6 @@ namespace openconnect {
 namespace {
 
 constexpr double kNothingDue = 3600.0;
-
-template <typename Record>
-Record PayloadAs(const clienttool::ReceivedMessage& message) {
-  Record record;
-  std::memcpy(&record, message.payload, sizeof record);
-  return record;
-}
 
 std::string ShotLine(int shotNumber, const nlohmann::ordered_json& ball) {
   char text[200];
@@ -83,7 +75,7 @@ void Bridge::TakeShot(const clienttool::ReceivedMessage& message, double now) {
     outputs_.RecordShot(line);
     return;
   }
-  shot.record = PayloadAs<ShotResultRecord>(message);
+  shot.record = clienttool::PayloadAs<ShotResultRecord>(message);
   const std::string refusal = ShotRefusal(shot.record);
   if (!refusal.empty()) {
     outputs_.Warn("the sensor's record cannot be a shot (" + refusal + "); not sent");
@@ -109,7 +101,8 @@ void Bridge::TakeFlightPath(const clienttool::ReceivedMessage& message, double n
   }
   std::optional<double> carry;
   if (message.hasPayload) {
-    carry = CarryYards(PayloadAs<clientlink::FlightPathRecord>(message), message.lParam);
+    carry =
+        CarryYards(clienttool::PayloadAs<clientlink::FlightPathRecord>(message), message.lParam);
   }
   SendHeld(carry, now);
 }
