@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+class ShotFrameSource;
+
 inline constexpr int kSpeedJitterCount = 16;
 
 // Handedness as the ball track decides it.
@@ -35,4 +37,6 @@ struct AnalysisState {
   // The handedness the latest run's track decided.
   int32_t handedness = HAND_UNDECIDED;
   RunTimings lastRun;
+  // Set only to analyse recorded frames again; the camera's runs read the camera.
+  ShotFrameSource* frameSource = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "VarnokV2.h"
+#include "analysis/shot_frame_source.h"
 #include "analysis/shot_run.h"
 
 namespace {
@@ -21,11 +22,15 @@ int32_t AnalysisWaitMs(int32_t cameraIndex) {
 }  // namespace
 
 int32_t ReadAndDropFrame(CMainCamera& camera) {
+  if (ShotFrameSource* source = camera.m_analysis.frameSource) return source->PassFrame();
   FrameBuffers& buffers = camera.m_buffers;
   return ReadAnalysisFrame(camera, buffers.spare ? buffers.spare.get() : buffers.live.get());
 }
 
 int32_t ReadAnalysisFrame(CMainCamera& camera, uint8_t* buffer) {
+  if (ShotFrameSource* source = camera.m_analysis.frameSource) {
+    return source->ReadShotFrame(buffer, camera.m_buffers.imageSize);
+  }
   const int32_t id = camera.m_capture.m_cameraIndex;
   return VarnokGetVideoData(id, buffer, camera.m_buffers.imageSize, AnalysisWaitMs(id));
 }

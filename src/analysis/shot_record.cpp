@@ -73,6 +73,11 @@ void WriteShotIni(const ShotRun& run) {
   char fps[64];
   std::snprintf(fps, sizeof fps, "%f", static_cast<double>(camera.m_capture.m_fpsForFrame2Frame));
   platform::WritePrivateProfileStringA("fps", "fpsForFrame2Frame", fps, path.c_str());
+  // Where the capture window stood is in no frame, yet the side camera's pixels are mapped
+  // through it: a recorded shot can only be analysed again the same way with it.
+  WriteInt(path.c_str(), "window", "moved", camera.m_windowMoved ? 1 : 0);
+  WriteInt(path.c_str(), "window", "shiftX", camera.m_windowShiftX);
+  WriteInt(path.c_str(), "window", "shiftY", camera.m_windowShiftY);
   run.CountWrite(start);
 }
 

@@ -235,3 +235,10 @@ void CMainCamera::SetMeter(int32_t newMeter) {
 float CMainCamera::ScaleFactor() const {
   return SensorType == SENSOR_MAIN || SensorType == SENSOR_SIDE ? 2.07f : 2.42f;
 }
+
+void ShareInstallationChoices(const CMainCamera& main, CMainCamera& side) {
+  side.autoGain = main.autoGain;
+  side.isRightHand = main.isRightHand;
+  side.secondImgIndexForSideSpin = main.secondImgIndexForSideSpin;
+  side.driverReady = main.driverReady;
+}

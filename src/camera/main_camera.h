@@ -241,6 +241,10 @@ class CMainCamera {
   void ClearWatchResults();
 };
 
+// The choices of the installation the side camera takes over from the main camera: start-up
+// makes them one, so the two cameras never decide a shot by different rules.
+void ShareInstallationChoices(const CMainCamera& main, CMainCamera& side);
+
 // The side camera differs only in how it opens (its model name, settings file and reference image).
 class CSideCamera : public CMainCamera {
  public:

@@ -59,10 +59,7 @@ bool SensorCore::OpenBoth() {
 
 void SensorCore::WireCameras() {
   // The side camera shares the installation's choices with the main camera.
-  side_.autoGain = main_.autoGain;
-  side_.isRightHand = main_.isRightHand;
-  side_.secondImgIndexForSideSpin = main_.secondImgIndexForSideSpin;
-  side_.driverReady = main_.driverReady;
+  ShareInstallationChoices(main_, side_);
   main_.m_peer = &side_;
   side_.m_peer = &main_;
   side_.WriteSettings();

@@ -130,6 +130,8 @@ TEST(AnalysisRun, ADeliveredShotLeavesItsRecordUnderItsValues) {
   EXPECT_EQ(IniValue(ini, "foundBallArea", "width"), "23");
   EXPECT_EQ(IniValue(ini, "clubType", "type"), "1");
   EXPECT_NE(IniValue(ini, "fps", "fpsForFrame2Frame").find('.'), std::string::npos);
+  // The window was centred on the ball when it was struck.
+  EXPECT_EQ(IniValue(ini, "window", "moved"), "1");
   for (const char* file :
        {"image_prev.bmp", "image_prev_a.bmp", "image_prev_b.bmp", "image_prev_c.bmp",
         "image_isRightHand.bmp", "image_0.bmp", "image_diff_first_0.bmp", "image_diff_second_0.bmp",
