@@ -2,6 +2,7 @@
 // folders with records that are broken in the ways a data folder gets broken.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "analysis/frame_dump.h"
 #include "gif_animation.h"
+#include "reanalysis.h"
 #include "shot_frames.h"
 #include "shot_list.h"
 #include "shot_log.h"
@@ -127,6 +129,58 @@ void WriteRecord(const fs::path& dir, const std::string& log, const std::string&
   fs::create_directories(dir);
   if (!log.empty()) WriteBytes((dir / "log.txt").string(), log);
   if (!ini.empty()) WriteBytes((dir / "shot.ini").string(), ini);
+}
+
+// What a re-analysis takes over from the record: the window's place and the brightness.
+TEST(StrikeState, WindowFromShotIniAndBrightnessFromTheLog) {
+  TempDir dir;
+  WriteBytes(dir.File("shot.ini"),
+             std::string(kShotIni) + "[window]\r\nmoved=1\r\nshiftX=-48\r\nshiftY=92\r\n");
+  std::string problem;
+  const auto ini = ReadShotIni(dir.File("shot.ini"), &problem);
+  ASSERT_TRUE(ini.has_value()) << problem;
+  ASSERT_TRUE(ini->window.has_value());
+  EXPECT_TRUE(ini->window->moved);
+  EXPECT_EQ(ini->window->shiftX, -48);
+  EXPECT_EQ(ini->window->shiftY, 92);
+  // An older sensor's record has none; half a section is none either.
+  WriteBytes(dir.File("shot.ini"), std::string(kShotIni) + "[window]\r\nmoved=1\r\n");
+  EXPECT_FALSE(ReadShotIni(dir.File("shot.ini"), &problem)->window.has_value());
+
+  const ShotLog log = ParseShotLog("-> exp : 1000, gai : 312, gam : 50 <-\n");
+  ASSERT_TRUE(log.brightness.has_value());
+  EXPECT_EQ(log.brightness->gain, 312);
+  EXPECT_FALSE(ParseShotLog("-> exp : 1000 <-\n").brightness.has_value());
+}
+
+// Three side records of one second and club type: the main camera's log names the angle it took,
+// and that decides, not the file times a copied folder no longer has.
+TEST(ShotPairs, TheSideRecordWhoseAngleTheMainCameraTook) {
+  TempDir dir;
+  const fs::path data = dir.path() / "data";
+  const std::string result =
+      "-> result - m_speed : 40, m_HAngle : 0.7, m_VAngle : 19, m_sideSpin : 1, m_backSpin : 1 "
+      "<-\n";
+  WriteRecord(data / "2026-12-11-9-3-7(TopMain)(S 40.62)(H 0.71)(V 19.22)",
+              "-> HAngle Adj - HAngleTemp : 3.715289, HAngleTopSide : -4.085617 <-\n" + result,
+              kShotIni);
+  const std::string taken = "2026-12-11-9-3-7(TopSide)(S 39.56)(H -4.09)(V 0.00)";
+  WriteRecord(data / taken, result, kShotIni);
+  WriteRecord(data / "2026-12-11-9-3-7(TopSide)---", "-> Empty Swing <-\n", kShotIni);
+  WriteRecord(data / "2026-12-11-9-3-7(TopSide)(S 39.00)(H 1.00)(V 0.00)", result, kShotIni);
+  // The wrong ones were written at the main camera's very moment.
+  const auto when =
+      fs::last_write_time(data / "2026-12-11-9-3-7(TopMain)(S 40.62)(H 0.71)(V 19.22)" / "log.txt");
+  fs::last_write_time(data / taken / "log.txt", when - std::chrono::hours(1));
+  fs::last_write_time(data / "2026-12-11-9-3-7(TopSide)---" / "log.txt", when);
+  fs::last_write_time(data / "2026-12-11-9-3-7(TopSide)(S 39.00)(H 1.00)(V 0.00)" / "log.txt",
+                      when);
+  std::string problem;
+  const auto records = ReadDataFolder(data, &problem);
+  ASSERT_TRUE(records.has_value()) << problem;
+  const auto pairs = PairDeliveredShots(*records);
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs[0].second.name, taken);
 }
 
 // A data folder as a bay leaves it after some trouble: one good shot and everything else that

@@ -1,6 +1,6 @@
 // kestrix-shots: the shot records of the data folder for people. Lists them (or exports them as
 // CSV and JSON), draws a shot's frames with what the analysis saw in them, and re-analyses
-// recorded shots with other settings through the sensor itself.
+// recorded shots with other settings through the sensor's own analysis.
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "contact_sheet.h"
+#include "direct_analysis.h"
 #include "gif_animation.h"
 #include "reanalysis.h"
 #include "replay_run.h"
@@ -29,16 +30,17 @@ constexpr double kDefaultSlowMotion = 50;
 const char kUsage[] =
     "usage: kestrix-shots list [DATA_DIR] [--csv | --json]\n"
     "       kestrix-shots show SHOT_DIR [SHOT_DIR] [--out FILE.png] [--gif FILE.gif] [--slow N]\n"
-    "       kestrix-shots reanalyse MAIN_DIR SIDE_DIR [--settings DIR] [--keep DIR]\n"
-    "       kestrix-shots reanalyse --all DATA_DIR [--settings DIR] [--baseline DIR]\n"
+    "       kestrix-shots reanalyse MAIN_DIR SIDE_DIR [--settings DIR] [--keep DIR] [--replay]\n"
+    "       kestrix-shots reanalyse --all DATA_DIR [--settings DIR] [--baseline DIR] [--replay]\n"
     "  list       one row per shot directory, oldest first (DATA_DIR defaults to ./data)\n"
     "  show       a contact sheet of the shot's frames (two directories: side by side), the kept\n"
     "             ball outlined red, the club's start green and end yellow; --gif an animation\n"
     "             slowed down N times (default 50)\n"
     "  reanalyse  the sensor's analysis again on the recorded frames with the settings of DIR\n"
     "             (default: the current directory), beside the recorded result; --keep keeps\n"
-    "             the run's installation, --headless PROGRAM names the sensor program;\n"
-    "             --baseline DIR compares with a replay on DIR's settings instead\n"
+    "             the run's installation; --baseline DIR compares with a re-analysis on DIR's\n"
+    "             settings instead; --replay runs the whole sensor (--headless PROGRAM) on\n"
+    "             simulated cameras that replay the shot, so its ball watch finds the ball again\n"
     "exit status: 0; 1 when a record could not be read or re-analysed; 2 for a bad command line\n";
 
 int Usage(const std::string& problem) {
@@ -156,12 +158,19 @@ int Show(int argc, char** argv) {
   return 0;
 }
 
-ReplayOptions ReplayOptionsOf(const CommandLine& line) {
-  ReplayOptions options;
+RunOptions RunOptionsOf(const CommandLine& line) {
+  RunOptions options;
   options.settings = fs::absolute(line.Option("--settings").value_or("."));
   options.headless = line.Option("--headless").value_or(KESTRIX_HEADLESS);
   options.keep = line.Option("--keep").value_or("");
   return options;
+}
+
+// In this process on the recorded frames, or the whole sensor on a replay of them.
+RunResult RunOnce(const ShotRecord& main, const ShotRecord& side, const RunOptions& options,
+                  const CommandLine& line) {
+  return line.Flag("--replay") ? ReplayShot(main, side, options)
+                               : AnalyseRecordedShot(main, side, options);
 }
 
 int ReanalyseAll(const CommandLine& line) {
@@ -170,8 +179,8 @@ int ReanalyseAll(const CommandLine& line) {
   std::string problem;
   const auto records = ReadDataFolder(line.words[0], &problem);
   if (!records) return Fail(problem);
-  const ReplayOptions options = ReplayOptionsOf(line);
-  std::optional<ReplayOptions> baseline;
+  const RunOptions options = RunOptionsOf(line);
+  std::optional<RunOptions> baseline;
   if (const auto base = line.Option("--baseline")) {
     baseline = options;
     baseline->settings = fs::absolute(*base);
@@ -179,17 +188,17 @@ int ReanalyseAll(const CommandLine& line) {
   std::vector<Reanalysis> results;
   for (const auto& [main, side] : PairDeliveredShots(*records)) {
     std::fprintf(stderr, "kestrix-shots: reanalysing %s\n", main.name.c_str());
-    results.push_back(Compare(main, side, ReplayShot(main, side, options)));
+    results.push_back(Compare(main, side, RunOnce(main, side, options, line)));
     if (!baseline) continue;
-    // Both replays share what a replay cannot give back, so their difference is the settings'
-    // own.
-    const Reanalysis base = Compare(main, side, ReplayShot(main, side, *baseline));
-    results.back().recorded = base.replayed;
+    // Both runs share whatever the way of running them cannot give back (the speed jitter, what
+    // a replay's watch finds again), so their difference is the settings' own.
+    const Reanalysis base = Compare(main, side, RunOnce(main, side, *baseline, line));
+    results.back().recorded = base.reanalysed;
   }
   std::string settings = options.settings.string();
   if (baseline) {
-    settings += " (changes against a replay with the settings of " + baseline->settings.string() +
-                "; the verdicts compare with the recording)";
+    settings += " (changes against a re-analysis with the settings of " +
+                baseline->settings.string() + "; the verdicts compare with the recording)";
   }
   std::fputs(FormatReanalysisTable(results, settings).c_str(), stdout);
   for (const Reanalysis& r : results) {
@@ -200,14 +209,14 @@ int ReanalyseAll(const CommandLine& line) {
     }
   }
   const bool allRan = std::all_of(results.begin(), results.end(), [](const Reanalysis& r) {
-    return r.agreement != Agreement::kNotReplayed;
+    return r.agreement != Agreement::kNotReanalysed;
   });
   return allRan ? 0 : kFailed;
 }
 
 int Reanalyse(int argc, char** argv) {
-  const CommandLine line =
-      Parse(argc, argv, {"--all"}, {"--settings", "--keep", "--headless", "--baseline"});
+  const CommandLine line = Parse(argc, argv, {"--all", "--replay"},
+                                 {"--settings", "--keep", "--headless", "--baseline"});
   if (!line.error.empty()) return Usage(line.error);
   if (line.Flag("--all")) return ReanalyseAll(line);
   if (line.words.size() != 2) return Usage("reanalyse takes a main and a side shot directory");
@@ -220,10 +229,10 @@ int Reanalyse(int argc, char** argv) {
   if (main.parts->camera != "TopMain" || side.parts->camera != "TopSide") {
     return Fail("give the main camera's directory (TopMain) first, then the side camera's");
   }
-  const ReplayOptions options = ReplayOptionsOf(line);
-  const Reanalysis result = Compare(main, side, ReplayShot(main, side, options));
+  const RunOptions options = RunOptionsOf(line);
+  const Reanalysis result = Compare(main, side, RunOnce(main, side, options, line));
   std::fputs(FormatReanalysis(result, options.settings.string()).c_str(), stdout);
-  return result.agreement == Agreement::kNotReplayed ? kFailed : 0;
+  return result.agreement == Agreement::kNotReanalysed ? kFailed : 0;
 }
 
 }  // namespace

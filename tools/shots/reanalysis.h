@@ -1,4 +1,4 @@
-// The recorded result of a shot beside the one the sensor gives on its replayed frames, and
+// The recorded result of a shot beside the one the sensor's analysis gives again on its frames, and
 // where the two runs part. The analysis is deterministic but for the speed jitter (an offset
 // from a table whose place moves on with every shot, and the clock), which reaches the speed
 // and, through the merged speed, the back spin: the comparison says when that is all that moved.
@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "replay_run.h"
+#include "reanalysis_run.h"
 #include "shot_record.h"
 
 namespace shots {
 
 enum class Agreement {
-  kExact,        // same values, same logs
-  kJitterOnly,   // the logs agree up to the speed jitter of a camera
-  kDiffers,      // they part earlier: first says where
-  kNotReplayed,  // the sensor left no record to compare
+  kExact,          // same values, same logs
+  kJitterOnly,     // the logs agree up to the speed jitter of a camera
+  kDiffers,        // they part earlier: first says where
+  kNotReanalysed,  // the sensor left no record to compare
 };
 
 struct LogComparison {
@@ -25,7 +25,7 @@ struct LogComparison {
   bool agreeToJitter = false;  // identical up to the first line the jitter reaches
   bool identical = false;
   std::string firstDifference;  // "line 3: recorded ... / reanalysed ..."
-  std::optional<double> recordedJitter, replayedJitter;
+  std::optional<double> recordedJitter, reanalysedJitter;
 };
 
 struct ShotValues {
@@ -37,9 +37,9 @@ struct ShotValues {
 
 struct Reanalysis {
   std::string mainName, sideName;
-  std::optional<ShotValues> recorded, replayed;  // of the camera that reports the shot
+  std::optional<ShotValues> recorded, reanalysed;  // of the camera that reports the shot
   std::vector<LogComparison> logs;
-  Agreement agreement = Agreement::kNotReplayed;
+  Agreement agreement = Agreement::kNotReanalysed;
   std::vector<std::string> notes;
   std::string error;
 };
@@ -49,7 +49,7 @@ struct Reanalysis {
 std::optional<ShotValues> ShotResultOf(const std::optional<ShotRecord>& main,
                                        const std::optional<ShotRecord>& side);
 
-Reanalysis Compare(const ShotRecord& main, const ShotRecord& side, const ReplayResult& replay);
+Reanalysis Compare(const ShotRecord& main, const ShotRecord& side, const RunResult& run);
 
 std::string FormatReanalysis(const Reanalysis& r, const std::string& settings);
 

@@ -1,6 +1,5 @@
 #include "replay_run.h"
 
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "child_process.h"
 #include "platform/profile.h"
+#include "scratch_installation.h"
 
 namespace shots {
 namespace fs = std::filesystem;
@@ -23,51 +23,6 @@ constexpr int kClubPutter = 2;
 // The club areas of a settings file by club type code.
 const char* const kAreaSections[] = {"driverArea", "ironArea", "putterArea", "ironArea_Rough",
                                      "ironArea_Bunker"};
-const char* const kSettingsFiles[] = {"setting_top.ini", "setting_top_side.ini", "vangle_adj.ini"};
-
-struct Scratch {
-  fs::path dir;
-  bool keep = false;
-  ~Scratch() {
-    std::error_code ignored;
-    if (!keep && !dir.empty()) fs::remove_all(dir, ignored);
-  }
-};
-
-bool MakeScratch(const fs::path& keep, Scratch* scratch, std::string* error) {
-  std::error_code ec;
-  if (!keep.empty()) {
-    scratch->dir = fs::absolute(keep, ec);
-    scratch->keep = true;
-    fs::create_directories(scratch->dir, ec);
-    if (!fs::is_directory(scratch->dir, ec) || !fs::is_empty(scratch->dir, ec)) {
-      *error = "the run directory " + scratch->dir.string() + " must be new or empty";
-      return false;
-    }
-    return true;
-  }
-  std::string pattern = (fs::temp_directory_path(ec) / "kestrix-shots-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    *error = "cannot make a scratch directory in " + fs::temp_directory_path(ec).string();
-    return false;
-  }
-  scratch->dir = pattern;
-  return true;
-}
-
-bool CopySettings(const fs::path& from, const fs::path& to, std::string* error) {
-  std::error_code ec;
-  for (const char* name : kSettingsFiles) {
-    fs::copy_file(from / name, to / name, ec);
-    if (ec) {
-      *error = "cannot copy " + (from / name).string() + ": " + ec.message();
-      return false;
-    }
-  }
-  // Without a flight table the sensor still measures; it sends paths of 0 points.
-  if (fs::exists(from / "data.bi", ec)) fs::copy_file(from / "data.bi", to / "data.bi", ec);
-  return true;
-}
 
 void WriteArea(const std::string& file, const char* section, int x, int y, int side) {
   const int values[] = {x, y, side, side};
@@ -96,17 +51,6 @@ std::string ReadWhole(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The records of one camera the run has closed, oldest first.
-std::optional<ShotRecord> FinishedRecord(const fs::path& data, const std::string& camera) {
-  std::string ignored;
-  const auto records = ReadDataFolder(data, &ignored);
-  if (!records) return std::nullopt;
-  for (const ShotRecord& r : *records) {
-    if (r.parts && r.parts->camera == camera && r.outcome() != Outcome::kUnfinished) return r;
-  }
-  return std::nullopt;
-}
-
 double ReplayRate(const ShotIni& ini) {
   if (!(ini.fps > 0)) return kDefaultFps;
   return std::clamp(ini.fps, 1.0, 10000.0);
@@ -114,57 +58,61 @@ double ReplayRate(const ShotIni& ini) {
 
 }  // namespace
 
-ReplayResult ReplayShot(const ShotRecord& main, const ShotRecord& side,
-                        const ReplayOptions& options) {
-  ReplayResult result;
+RunResult ReplayShot(const ShotRecord& main, const ShotRecord& side, const RunOptions& options) {
+  RunResult result;
   if (!main.ini || !side.ini) {
     result.error = (!main.ini ? main.name : side.name) + " has no readable shot.ini";
     return result;
   }
-  Scratch scratch;
-  if (!MakeScratch(options.keep, &scratch, &result.error)) return result;
-  if (!CopySettings(options.settings, scratch.dir, &result.error)) return result;
-  PlaceClubAreas(scratch.dir / "setting_top.ini", *main.ini);
-  PlaceClubAreas(scratch.dir / "setting_top_side.ini", *side.ini);
+  ScratchInstallation scratch;
+  if (!scratch.Make(options.keep, options.settings, &result.error)) return result;
+  PlaceClubAreas(scratch.dir() / "setting_top.ini", *main.ini);
+  PlaceClubAreas(scratch.dir() / "setting_top_side.ini", *side.ini);
   result.notes.push_back("club areas: the recorded " + ClubAreaText(main.ini->clubType) +
                          " area on the resting ball, the others empty");
   std::error_code ec;
   if (main.ini->clubType == kClubPutter) {
     // The golf client's putter choice, as the sensor reads it at start.
-    std::ofstream(scratch.dir / "putter.txt") << "1";
+    std::ofstream(scratch.dir() / "putter.txt") << "1";
     result.notes.push_back("putter selected (putter.txt)");
   }
   // Shot directory names hold blanks, which a session script cannot: the replay reads links.
-  fs::create_directories(scratch.dir / "recorded", ec);
-  fs::create_directory_symlink(fs::absolute(main.path, ec), scratch.dir / "recorded" / "main", ec);
-  fs::create_directory_symlink(fs::absolute(side.path, ec), scratch.dir / "recorded" / "side", ec);
+  fs::create_directories(scratch.dir() / "recorded", ec);
+  fs::create_directory_symlink(fs::absolute(main.path, ec), scratch.dir() / "recorded" / "main",
+                               ec);
+  fs::create_directory_symlink(fs::absolute(side.path, ec), scratch.dir() / "recorded" / "side",
+                               ec);
   if (ec) {
     result.error = "cannot link the recorded directories: " + ec.message();
     return result;
   }
-  result.replayFps = ReplayRate(*main.ini);
+  const double fps = ReplayRate(*main.ini);
   char script[512];
-  std::snprintf(script, sizeof script, "fps free %.3f together\nreplay %s %s\n", result.replayFps,
-                (scratch.dir / "recorded" / "main").string().c_str(),
-                (scratch.dir / "recorded" / "side").string().c_str());
-  std::ofstream(scratch.dir / "replay.txt") << script;
-  fs::create_directory(scratch.dir / "endpoints", ec);
-  fs::permissions(scratch.dir / "endpoints", fs::perms::owner_all, ec);
+  std::snprintf(script, sizeof script, "fps free %.3f together\nreplay %s %s\n", fps,
+                (scratch.dir() / "recorded" / "main").string().c_str(),
+                (scratch.dir() / "recorded" / "side").string().c_str());
+  std::ofstream(scratch.dir() / "replay.txt") << script;
+  char rate[96];
+  std::snprintf(rate, sizeof rate, "replayed at %.3f frames/s (the recorded rate), free-running",
+                fps);
+  result.notes.push_back(rate);
+  fs::create_directory(scratch.dir() / "endpoints", ec);
+  fs::permissions(scratch.dir() / "endpoints", fs::perms::owner_all, ec);
 
   accuracy::ChildProcess sensor;
   const std::vector<std::string> environment = {
       "VARNOK_SIM_SCRIPT=replay.txt",
-      "KESTRIX_ENDPOINT_DIR=" + (scratch.dir / "endpoints").string(),
+      "KESTRIX_ENDPOINT_DIR=" + (scratch.dir() / "endpoints").string(),
       "KESTRIX_SHM_NAME=/kestrix-shots-" + std::to_string(::getpid()), "KESTRIX_NO_REALTIME=1"};
-  if (!sensor.Start(options.headless, {"--camera-clock"}, scratch.dir.string(),
-                    (scratch.dir / "sensor.jsonl").string(), (scratch.dir / "sensor.log").string(),
-                    &result.error, environment)) {
+  if (!sensor.Start(options.headless, {"--camera-clock"}, scratch.dir().string(),
+                    (scratch.dir() / "sensor.jsonl").string(),
+                    (scratch.dir() / "sensor.log").string(), &result.error, environment)) {
     return result;
   }
   const auto deadline =
       std::chrono::steady_clock::now() +
       std::chrono::milliseconds(static_cast<int64_t>(options.timeoutSeconds * 1000));
-  const fs::path data = scratch.dir / "data";
+  const fs::path data = scratch.data();
   // The side camera's run ends before the main camera's, which waits for it; a side camera that
   // saw no shot leaves nothing more once the main camera is done.
   std::optional<std::chrono::steady_clock::time_point> mainDoneAt;
@@ -176,7 +124,7 @@ ReplayResult ReplayShot(const ShotRecord& main, const ShotRecord& side,
     if (mainDoneAt && std::chrono::steady_clock::now() - *mainDoneAt > std::chrono::seconds(5))
       break;
     // The simulated cameras refuse a replay they cannot read and then show an idle bay.
-    const std::string log = ReadWhole(scratch.dir / "sensor.log");
+    const std::string log = ReadWhole(scratch.dir() / "sensor.log");
     if (const size_t at = log.find("varnok_sim: "); at != std::string::npos) {
       result.error = log.substr(at, log.find('\n', at) - at);
       return result;

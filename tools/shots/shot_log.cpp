@@ -93,6 +93,11 @@ ShotLog ParseShotLog(const std::string& text) {
       // A club point that was not found is logged as -1, -1.
       if (sx && sy && *sx >= 0 && *sy >= 0) log.clubStart = PixelPoint{int(*sx), int(*sy)};
       if (ex && ey && *ex >= 0 && *ey >= 0) log.clubEnd = PixelPoint{int(*ex), int(*ey)};
+    } else if (Starts(line, "-> exp : ")) {
+      const auto e = Field(line, "exp"), g = Field(line, "gai"), m = Field(line, "gam");
+      if (e && g && m) log.brightness = Brightness{int(*e), int(*g), int(*m)};
+    } else if (Starts(line, "-> HAngle Adj - HAngleTemp")) {
+      log.sideHAngle = Field(line, "HAngleTopSide");
     } else if (line == "-> Empty Swing <-") {
       log.emptySwing = true;
     } else if (Starts(line, "-> m_fpsForFrame2Frame :")) {

@@ -18,6 +18,11 @@ struct KeptBall {
   int x = 0, y = 0, width = 0;
 };
 
+// The camera's exposure, gain and gamma at the strike.
+struct Brightness {
+  int exposure = 0, gain = 0, gamma = 0;
+};
+
 struct PixelPoint {
   int x = 0, y = 0;
 };
@@ -31,6 +36,9 @@ struct ShotLog {
   std::optional<double> lowFrameRate;  // the rate the frame-rate rule refused
   std::vector<KeptBall> keptBalls;     // in frame order
   std::optional<PixelPoint> clubStart, clubEnd;
+  std::optional<Brightness> brightness;
+  // The main camera's log: the side camera's horizontal angle it took for the shot.
+  std::optional<double> sideHAngle;
   // The small offset the sensor adds to the speed from its jitter table and the clock, where the
   // log shows the speed just before it.
   std::optional<double> speedJitter;

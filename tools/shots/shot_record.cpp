@@ -102,6 +102,16 @@ std::optional<ShotIni> ReadShotIni(const fs::path& file, std::string* problem) {
     return std::nullopt;
   }
   ini.fps = value;
+  // Only all three make a place; a record without them is read as before.
+  WindowPlace window;
+  int moved = 0;
+  std::string ignored;
+  if (Value(path, "window", "moved") && ReadInt(path, "window", "moved", &moved, &ignored) &&
+      ReadInt(path, "window", "shiftX", &window.shiftX, &ignored) &&
+      ReadInt(path, "window", "shiftY", &window.shiftY, &ignored)) {
+    window.moved = moved != 0;
+    ini.window = window;
+  }
   return ini;
 }
 

@@ -16,11 +16,19 @@ struct Box {
   int x = 0, y = 0, width = 0, height = 0;
 };
 
-// shot.ini: where the ball lay and the areas the run used, its club type and frame rate.
+// Where the capture window stood: centred on the ball (moved) and by how much from its home.
+struct WindowPlace {
+  bool moved = false;
+  int shiftX = 0, shiftY = 0;
+};
+
+// shot.ini: where the ball lay and the areas the run used, its club type and frame rate, and
+// where the window stood (not in records of sensors before it was written).
 struct ShotIni {
   Box foundBallArea, triggerArea, ballCheckArea;
   int clubType = 0;
   double fps = 0;
+  std::optional<WindowPlace> window;
 };
 
 struct ShotRecord {
