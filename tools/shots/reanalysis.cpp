@@ -218,7 +218,7 @@ std::string FormatReanalysis(const Reanalysis& r, const std::string& settings) {
                 r.reanalysed ? ClubAreaText(r.reanalysed->clubType) : "-"});
   out += table.Render();
   for (const LogComparison& c : r.logs) out += Describe(c.camera, c) + "\n";
-  if (r.logs.size() < 2) out += "the sensor left no finished record for a camera\n";
+  if (r.logs.size() < 2 && r.error.empty()) out += "a camera left no finished record\n";
   out += std::string("verdict:    ") + AgreementText(r.agreement) + "\n";
   return out;
 }
