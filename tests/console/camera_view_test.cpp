@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <algorithm>
 
 #include "console/camera_view.h"
 #include "support/console_fixture.h"
@@ -177,6 +178,9 @@ TEST_F(ConsoleScreens, TheLiveViewsAreWrittenForPeopleToLookAt) {
     QTest::mouseClick(Find<QCheckBox>(mode.box), Qt::LeftButton);
     window->StatusTick();
     WaitFor([] { return false; }, 0.6);
+    // A slow (sanitizer) build can drop frames and lose the ball for a moment: game mode draws
+    // the box only while it is found (in the other modes the ball need not be ready).
+    if (mode.box == 1084) WaitFor([&] { return Main().m_watch.m_ballState == BALL_READY; }, 10);
     shot = window->grab().toImage();
     ASSERT_TRUE(shot.save(folder + "/console_" + mode.name + ".png")) << mode.name;
   }
@@ -186,12 +190,19 @@ TEST_F(ConsoleScreens, TheLiveViewsAreWrittenForPeopleToLookAt) {
   window->core().Shutdown();
   const CRectT ball = Main().m_foundBallArea;
   const QPoint o = window->ViewOrigin(0);
-  bool topEdgeGreen = false;
-  for (int dy = -2; dy <= 2 && !topEdgeGreen; ++dy) {
-    topEdgeGreen = shot.pixel(o.x() + ball.m_x + ball.m_width / 2, o.y() + ball.m_y + dy) == kGreen;
+  // A row of green at least half the box wide, within a few pixels of its top edge.
+  constexpr int kSlack = 4;
+  int longestRun = 0;
+  for (int dy = -kSlack; dy <= kSlack; ++dy) {
+    int run = 0;
+    for (int dx = -kSlack; dx <= ball.m_width + kSlack; ++dx) {
+      const QPoint p(o.x() + ball.m_x + dx, o.y() + ball.m_y + dy);
+      run = shot.valid(p) && shot.pixel(p) == kGreen ? run + 1 : 0;
+      longestRun = std::max(longestRun, run);
+    }
   }
-  EXPECT_TRUE(topEdgeGreen) << "no green box edge at the found ball (" << ball.m_x << ", "
-                            << ball.m_y << ")";
+  EXPECT_GE(longestRun, ball.m_width / 2)
+      << "no green box edge at the found ball (" << ball.m_x << ", " << ball.m_y << ")";
 }
 
 }  // namespace
