@@ -57,16 +57,20 @@ bool CSideCamera::Open(const char* workingDirectory, int32_t sensorType) {
   return OpenAs(kSideVariant, workingDirectory, sensorType);
 }
 
+void CMainCamera::TakeTables(int32_t sensorType) {
+  SensorType = sensorType;
+  m_whiteNum.Init(sensorType);
+  exposure = m_whiteNum.m_defaultExposure;
+  gamma = m_whiteNum.m_defaultGamma;
+}
+
 bool CMainCamera::OpenAs(const OpenVariant& variant, const char* workingDirectory,
                          int32_t sensorType) {
   // A capture thread left from an earlier open would otherwise read the camera beside the new
   // one; let it close its camera and end first.
   EndCaptureThread();
 
-  SensorType = sensorType;
-  m_whiteNum.Init(sensorType);
-  exposure = m_whiteNum.m_defaultExposure;
-  gamma = m_whiteNum.m_defaultGamma;
+  TakeTables(sensorType);
 
   // Buffers are allocated once; only a frame size the object never had before replaces them,
   // since a read into smaller buffers would run past their end.

@@ -82,6 +82,8 @@ class CMainCamera {
   // A failure still writes the settings file.
   bool Open(const char* workingDirectory, int32_t sensorType);
   bool OpenAs(const OpenVariant& variant, const char* workingDirectory, int32_t sensorType);
+  // The tuning table of the sensor type, and its default exposure and gamma.
+  void TakeTables(int32_t sensorType);
   // Ends the capture thread (which closes the camera) and writes the settings file.
   void Stop();
   // Restarts streaming on the capture thread that still runs, paused by another window.

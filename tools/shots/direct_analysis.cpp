@@ -99,10 +99,7 @@ CRectT RectOf(const Box& box) {
 // The camera as its open leaves it: tables, buffers and the settings file of the installation.
 bool OpenOnSettings(CMainCamera& camera, int32_t sensorType, const fs::path& dir,
                     const char* settingsFile, const ShotFrames& shot, std::string* error) {
-  camera.SensorType = sensorType;
-  camera.m_whiteNum.Init(sensorType);
-  camera.exposure = camera.m_whiteNum.m_defaultExposure;
-  camera.gamma = camera.m_whiteNum.m_defaultGamma;
+  camera.TakeTables(sensorType);
   if (shot.side != camera.FrameWidth() || shot.side != camera.FrameHeight()) {
     *error = shot.record.path.string() + " holds frames of " + std::to_string(shot.side) + " x " +
              std::to_string(shot.side) + " pixels; this camera's are " +
